@@ -1,0 +1,72 @@
+// One item and one tab of the store, with the constants the record rules share.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace model {
+
+// An item's sequence number: its key in ItemMap and its tree node's item data.
+using Seq = std::int32_t;
+inline constexpr Seq kNoSeq = -1;
+
+// A tree node handle as the view hands it back; 0 = the item has no node.
+using NodeHandle = std::uintptr_t;
+inline constexpr NodeHandle kNoNode = 0;
+
+// Flags bits: the same values as the tree's node states, passed through untranslated.
+inline constexpr std::uint32_t kFlagSelect = 0x02;
+inline constexpr std::uint32_t kFlagBold = 0x10;
+inline constexpr std::uint32_t kFlagExpand = 0x20;
+
+inline constexpr int kLevelSlots = 10;              // LevelParents slots 0..9
+inline constexpr std::int32_t kMaxRecordLevel = 9;  // a record's LEVEL is capped here
+inline constexpr std::int32_t kMaxPicture = 54;     // pictures 0..54
+inline constexpr std::int32_t kMaxOverlay = 8;      // overlays 1..8, 0 = none
+inline constexpr std::int32_t kPictureCount = 55;
+inline constexpr std::int32_t kOverlayPictureCount = 8;
+
+class Store;
+
+// One entry of a tab's tree. The fields that the store indexes (ID, Parent, TabIndex,
+// Seq) are read here but written only through Store, so that its indexes stay right;
+// every other field is plain data that callers change in place.
+class Item {
+ public:
+  const std::string& ID() const { return id_; }
+  const std::string& Parent() const { return parent_; }
+  std::int32_t TabIndex() const { return tab_index_; }
+  std::int32_t Seq() const { return seq_; }
+
+  std::string Text;
+  std::string Href;
+  std::string Frame;
+  std::string Tag;
+  std::int32_t Level = 0;
+  std::int32_t Cpic = 0;
+  std::int32_t Opic = 0;
+  std::uint32_t Flags = 0;
+  std::int32_t HasChildren = 0;
+  std::int32_t OverlayPic = 0;
+  std::int32_t ItemEnabled = 1;
+  NodeHandle TreeNode = kNoNode;
+
+ private:
+  friend class Store;
+  std::string id_;
+  std::string parent_;
+  std::int32_t tab_index_ = 0;
+  std::int32_t seq_ = kNoSeq;
+};
+
+// One tab. Index and LevelParents are kept by the store; callers only read them.
+struct TabEntry {
+  std::int32_t Index = 0;
+  std::int32_t TabPic = 0;
+  // Slot n: ID of the latest item of Level n - 1 added to this tab without an explicit
+  // Parent. Slot 0 stays empty, so a Level 0 item is always top level.
+  std::array<std::string, kLevelSlots> LevelParents;
+};
+
+}  // namespace model

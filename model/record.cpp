@@ -1,0 +1,334 @@
+#include "model/record.h"
+
+#include <array>
+#include <charconv>
+#include <limits>
+#include <utility>
+
+#include "model/store.h"
+
+namespace model {
+namespace {
+
+enum class Key {
+  kTab,
+  kTabPic,
+  kText,
+  kHref,
+  kFrame,
+  kId,
+  kParent,
+  kLevel,
+  kPic,
+  kOpic,
+  kCpic,
+  kTag,
+  kBold,
+  kExpand,
+  kSelect,
+  kOverlay,
+  kEnable,
+  kHasChildren,
+};
+
+struct KeyName {
+  std::string_view name;  // upper case
+  Key key;
+};
+
+// Tried in this order at every position.
+constexpr std::array<KeyName, 18> kKeys = {{
+    {"TAB", Key::kTab},
+    {"TABPIC", Key::kTabPic},
+    {"TEXT", Key::kText},
+    {"HREF", Key::kHref},
+    {"FRAME", Key::kFrame},
+    {"ID", Key::kId},
+    {"PARENT", Key::kParent},
+    {"LEVEL", Key::kLevel},
+    {"PIC", Key::kPic},
+    {"OPIC", Key::kOpic},
+    {"CPIC", Key::kCpic},
+    {"TAG", Key::kTag},
+    {"BOLD", Key::kBold},
+    {"EXPAND", Key::kExpand},
+    {"SELECT", Key::kSelect},
+    {"OVERLAY", Key::kOverlay},
+    {"ENABLE", Key::kEnable},
+    {"HASCHILDREN", Key::kHasChildren},
+}};
+
+constexpr char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool IsNumberSpace(char c) { return c == ' ' || (c >= 9 && c <= 13); }
+
+// Does `text` at `pos` begin with `name` (any ASCII case) followed by ':' or '='?
+bool KeyAt(std::string_view text, std::size_t pos, std::string_view name) {
+  if (text.size() - pos < name.size() + 1) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (UpperAscii(text[pos + i]) != name[i]) return false;
+  }
+  const char mark = text[pos + name.size()];
+  return mark == ':' || mark == '=';
+}
+
+bool IsEndRecord(std::string_view rest) {
+  return rest.size() == 3 && UpperAscii(rest[0]) == 'E' && UpperAscii(rest[1]) == 'N' &&
+         UpperAscii(rest[2]) == 'D';
+}
+
+// "NONE" or "none" exactly means no navigation target.
+void ClearIfNone(std::string& field) {
+  if (field == "NONE" || field == "none") field.clear();
+}
+
+std::int32_t ZeroAbove(std::int32_t value, std::int32_t limit) { return value > limit ? 0 : value; }
+
+void Apply(Record& record, Key key, std::string_view value) {
+  switch (key) {
+    case Key::kTab:
+      record.Tab.append(value);
+      break;
+    case Key::kTabPic:
+      record.TabPic = ParseNumber(value);
+      break;
+    case Key::kText:
+      record.Text.append(value);
+      break;
+    case Key::kHref:
+      record.Href.append(value);
+      ClearIfNone(record.Href);
+      break;
+    case Key::kFrame:
+      record.Frame.append(value);
+      ClearIfNone(record.Frame);
+      break;
+    case Key::kId:
+      record.ID.append(value);
+      break;
+    case Key::kParent:
+      record.Parent.append(value);
+      break;
+    case Key::kLevel: {
+      const std::int32_t level = ParseNumber(value);
+      record.Level = level > kMaxRecordLevel ? kMaxRecordLevel : level;
+      break;
+    }
+    case Key::kPic:
+      record.Cpic = record.Opic = ParseNumber(value);
+      break;
+    case Key::kOpic:
+      record.Opic = ZeroAbove(ParseNumber(value), kMaxPicture);
+      break;
+    case Key::kCpic:
+      record.Cpic = ZeroAbove(ParseNumber(value), kMaxPicture);
+      break;
+    case Key::kTag:
+      record.Tag.append(value);
+      break;
+    case Key::kBold:
+      if (ParseNumber(value) != 0) record.Flags |= kFlagBold;
+      break;
+    case Key::kExpand:
+      if (ParseNumber(value) != 0) record.Flags |= kFlagExpand;
+      break;
+    case Key::kSelect:
+      if (ParseNumber(value) != 0) record.Flags |= kFlagSelect;
+      break;
+    case Key::kOverlay:
+      record.OverlayPic = ZeroAbove(ParseNumber(value), kMaxOverlay);
+      break;
+    case Key::kEnable:
+      record.ItemEnabled = ParseNumber(value) != 0 ? 1 : 0;
+      break;
+    case Key::kHasChildren:
+      record.HasChildren = ParseNumber(value) != 0 ? 1 : 0;
+      break;
+  }
+}
+
+}  // namespace
+
+std::int32_t ParseNumber(std::string_view value) {
+  std::size_t i = 0;
+  while (i < value.size() && IsNumberSpace(value[i])) ++i;
+  bool negative = false;
+  if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
+    negative = value[i] == '-';
+    ++i;
+  }
+  // Unsigned, so that overflow wraps by definition.
+  std::uint32_t number = 0;
+  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+    number = number * 10u + static_cast<std::uint32_t>(value[i] - '0');
+  }
+  if (negative) number = 0u - number;
+  return static_cast<std::int32_t>(number);
+}
+
+Record ParseRecord(std::string_view text, char delimiter) {
+  Record record;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    if (IsEndRecord(text.substr(pos))) {
+      Record end;  // whatever the record gave before is dropped
+      end.End = true;
+      return end;
+    }
+    for (const KeyName& key : kKeys) {
+      if (!KeyAt(text, pos, key.name)) continue;
+      pos += key.name.size() + 1;
+      while (pos < text.size() && text[pos] == ' ') ++pos;
+      std::size_t end = text.find(delimiter, pos);
+      if (end == std::string_view::npos) end = text.size();
+      Apply(record, key.key, text.substr(pos, end - pos));
+      pos = end;
+    }
+    if (pos >= text.size()) break;
+    ++pos;  // past the delimiter after a value, or past one byte of stray text
+  }
+  return record;
+}
+
+void AddItemRecord(Store& store, std::string_view text) {
+  Record record = ParseRecord(text, store.DelimiterChar());
+  if (record.End) {
+    if (store.ViewReady()) store.Views().RebuildTree(0);
+    store.Views().AdjustBusy(-1);
+    return;
+  }
+
+  std::string id = std::move(record.ID);
+  if (id.empty()) id = "ID" + std::to_string(store.NextSeq());
+
+  // What the display style needs; a refused record leaves no trace.
+  switch (store.DisplayStyle()) {
+    case kDisplayTabsOnly:
+      if (record.Tab.empty()) return;
+      if (record.Text.empty()) record.Text = id;
+      break;
+    case kDisplayTreeOnly:
+      if (record.Text.empty()) return;
+      if (record.Tab.empty()) record.Tab = "Hidden";
+      break;
+    default:
+      if (record.Tab.empty() || record.Text.empty()) return;
+      break;
+  }
+  // Seq values used up: the record is refused like any other (before a tab is made).
+  if (store.NextSeq() == std::numeric_limits<Seq>::max()) return;
+
+  record.Opic = ZeroAbove(record.Opic, kMaxPicture);
+  record.Cpic = ZeroAbove(record.Cpic, kMaxPicture);
+  record.OverlayPic = ZeroAbove(record.OverlayPic, kMaxOverlay);
+  record.TabPic = ZeroAbove(record.TabPic, kMaxPicture);
+
+  const std::int32_t tab_index = store.GetOrCreateTab(record.Tab);
+
+  if (store.DisplayStyle() != kDisplayTreeOnly && record.TabPic > 0) {
+    store.SetTabPic(tab_index, record.TabPic);
+    if (store.ViewReady()) store.Views().SetTabPicture(tab_index, record.TabPic);
+  }
+
+  std::string parent = std::move(record.Parent);
+  std::int32_t level = record.Level;
+  if (!parent.empty()) {
+    if (parent == id) {
+      parent.clear();
+    } else if (const Item* found = store.FindItemById(parent)) {
+      // No upper bound; the Level property may have stored anything, so wrap, not overflow.
+      level = static_cast<std::int32_t>(static_cast<std::uint32_t>(found->Level) + 1u);
+    }
+  } else if (level >= 0) {
+    // A record's Level is at most 9 here, so the slot exists.
+    const TabEntry* tab = store.TabEntryAt(tab_index);
+    parent = tab->LevelParents[static_cast<std::size_t>(level)];
+    if (level + 1 <= kMaxRecordLevel) store.SetLevelParent(tab_index, level + 1, id);
+  }
+
+  Item fields;
+  fields.Text = std::move(record.Text);
+  fields.Href = std::move(record.Href);
+  fields.Frame = std::move(record.Frame);
+  fields.Tag = std::move(record.Tag);
+  fields.Level = level;
+  fields.Cpic = record.Cpic;
+  fields.Opic = record.Opic;
+  fields.Flags = record.Flags;
+  fields.HasChildren = record.HasChildren;
+  fields.OverlayPic = record.OverlayPic;
+  fields.ItemEnabled = record.ItemEnabled;
+  // Stored before the view is asked, so that whatever the insertion runs (a sort through
+  // the host) finds the new item by its Seq.
+  const Seq seq = store.AppendItem(std::move(id), std::move(parent), tab_index, std::move(fields));
+  if (seq == kNoSeq) return;
+
+  if (tab_index == store.CurrentTab() && !store.RebuildPending()) {
+    if (store.ViewReady()) {
+      store.Views().InsertItemNode(*store.FindItemPtr(seq));
+    } else {
+      store.SetRebuildPending(true);
+    }
+  }
+}
+
+void AddItem(Store& store, std::string_view text) {
+  store.Views().AdjustBusy(+1);
+  AddItemRecord(store, text);
+  store.Views().AdjustBusy(-1);
+}
+
+void AddItemList(Store& store, std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    AddItemRecord(store, text.substr(pos, end - pos));
+    pos = end + 1;  // exactly one CR or LF (or past the end)
+  }
+}
+
+namespace {
+
+void AppendNumberField(std::string& out, std::string_view key, std::int32_t value) {
+  std::array<char, 16> digits{};
+  auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+  out.append(key);
+  out.append(digits.data(), result.ptr);
+}
+
+}  // namespace
+
+std::string ItemString(const Store& store, std::string_view id) {
+  const Item* item = store.FindItemById(id);
+  if (!item) return {};
+  std::string out;
+  if (!item->Parent().empty()) {
+    out += "PARENT:";
+    out += item->Parent();
+  }
+  if (store.DisplayStyle() == kDisplayTabsAndTree) {
+    if (!out.empty()) out += ',';
+    out += "TAB:";
+    out += store.TabNameAt(item->TabIndex());
+  }
+  if (!out.empty()) out += ',';
+  out += "TEXT:";
+  out += item->Text;
+  out += ",ID:";
+  out += item->ID();
+  if (!item->Href.empty()) out.append(",HREF:").append(item->Href);
+  if (!item->Frame.empty()) out.append(",FRAME:").append(item->Frame);
+  if (!item->Tag.empty()) out.append(",TAG:").append(item->Tag);
+  if (item->Cpic != 0) AppendNumberField(out, ",CPIC:", item->Cpic);
+  if (item->Opic != 0) AppendNumberField(out, ",OPIC:", item->Opic);
+  if (item->OverlayPic != 0) AppendNumberField(out, ",OVERLAY:", item->OverlayPic);
+  AppendNumberField(out, ",ENABLE:", item->ItemEnabled);
+  if (item->Flags & kFlagBold) out += ",BOLD:1";
+  if (item->Flags & kFlagExpand) out += ",EXPAND:1";
+  if (item->Flags & kFlagSelect) out += ",SELECT:1";
+  if (item->HasChildren != 0) out += ",HASCHILDREN:1";
+  return out;
+}
+
+}  // namespace model

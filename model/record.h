@@ -1,0 +1,77 @@
+// Item records: the text lines that AddItem reads and ItemString writes.
+//
+// A record is a sequence of KEY:value or KEY=value fields separated by one delimiter byte
+// (the low 8 bits of Delimiter). Keys ignore ASCII case; values run to the next delimiter
+// and are taken as they stand. There is no quoting.
+//
+// NUL bytes: a NUL is an ordinary byte of text everywhere in the item model. Records are
+// std::string / std::string_view with explicit lengths, never NUL-terminated buffers, so
+// - a NUL inside a value stays part of the value (an ID "a\0b" is three bytes long and
+//   differs from "a"); values come back byte for byte from ItemString and the getters;
+// - a NUL never matches a key letter, so a key broken by a NUL is stray text, and text
+//   followed by a NUL ("END\0") is not an END record;
+// - a number stops at a NUL as at any other non-digit;
+// - AddItemList splits only at CR and LF, never at a NUL;
+// - a Delimiter whose low 8 bits are 0 makes the NUL byte the field separator.
+// The COM layer converts BSTR <-> ANSI text with explicit lengths so that NULs survive.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/item.h"
+
+namespace model {
+
+class Store;
+
+// What one record gave, before the rules of AddItemRecord apply.
+struct Record {
+  bool End = false;  // an END record: every other field is at its default
+  std::string Tab;
+  std::int32_t TabPic = 0;
+  std::string Text;
+  std::string Href;
+  std::string Frame;
+  std::string ID;
+  std::string Parent;
+  std::int32_t Level = 0;
+  std::int32_t Cpic = 0;
+  std::int32_t Opic = 0;
+  std::string Tag;
+  std::uint32_t Flags = 0;
+  std::int32_t OverlayPic = 0;
+  std::int32_t ItemEnabled = 1;
+  std::int32_t HasChildren = 0;
+};
+
+// Reads a number from the start of `value`: white space (9-13 and 32) is skipped, then an
+// optional sign and decimal digits up to the first other byte. No digits give 0; the
+// arithmetic is 32-bit and wraps on overflow.
+std::int32_t ParseNumber(std::string_view value);
+
+// Splits one record at `delimiter` and fills the fields. Text keys append to what the
+// record already gave, number keys replace it. Stray text is skipped one byte at a time,
+// so a key is found wherever its name begins, but values are never searched for keys.
+Record ParseRecord(std::string_view text, char delimiter);
+
+// The one path by which a record becomes an item: parse, apply the display-style rule
+// (a refused record has no effect at all), bound the pictures, find or create the tab,
+// set the tab picture, derive Parent and Level, store the item and ask the views to show
+// it. An END record asks the views to show the first tab and lowers the busy depth.
+void AddItemRecord(Store& store, std::string_view text);
+
+// One record, inside a busy section.
+void AddItem(Store& store, std::string_view text);
+
+// Records separated by CR or LF, each line handed to AddItemRecord as it stands: a CR LF
+// pair yields an empty line between two records, which adds nothing. The busy depth is
+// not raised.
+void AddItemList(Store& store, std::string_view text);
+
+// The record text of the earliest item with the ID, in the fixed field order with ","
+// between fields whatever Delimiter holds; empty text when no item has the ID.
+std::string ItemString(const Store& store, std::string_view id);
+
+}  // namespace model

@@ -1,0 +1,358 @@
+#include "model/store.h"
+
+#include <limits>
+#include <sstream>
+#include <unordered_set>
+#include <utility>
+
+namespace model {
+namespace {
+
+// Requests that go nowhere, for a store without views.
+class NoViews final : public ViewRequests {
+ public:
+  void InsertTabEntry(std::int32_t, const std::string&) override {}
+  void SetTabPicture(std::int32_t, std::int32_t) override {}
+  void InsertItemNode(Item&) override {}
+  void RefreshItemNode(const Item&) override {}
+  void RebuildTree(std::int32_t) override {}
+  void AdjustBusy(std::int32_t) override {}
+};
+
+NoViews& NoViewsInstance() {
+  static NoViews none;
+  return none;
+}
+
+const std::string& EmptyText() {
+  static const std::string empty;
+  return empty;
+}
+
+}  // namespace
+
+Store::Store() : views_(&NoViewsInstance()) {}
+
+void Store::SetViews(ViewRequests* views) { views_ = views ? views : &NoViewsInstance(); }
+
+// ---- Lookups -------------------------------------------------------------------------------
+
+Seq Store::FindItem(std::string_view id) const {
+  auto it = by_id_.find(id);
+  return it == by_id_.end() ? kNoSeq : *it->second.begin();
+}
+
+Item* Store::FindItemPtr(Seq seq) {
+  auto it = items_.find(seq);
+  return it == items_.end() ? nullptr : &it->second;
+}
+
+const Item* Store::FindItemPtr(Seq seq) const {
+  auto it = items_.find(seq);
+  return it == items_.end() ? nullptr : &it->second;
+}
+
+const Store::SeqSet* Store::SeqsWithId(std::string_view id) const {
+  auto it = by_id_.find(id);
+  return it == by_id_.end() ? nullptr : &it->second;
+}
+
+std::int32_t Store::FindTab(std::string_view name) const {
+  auto it = tabs_.find(name);
+  return it == tabs_.end() ? -1 : it->second.Index;
+}
+
+const std::string& Store::TabNameAt(std::int32_t index) const {
+  if (index < 0 || index >= static_cast<std::int32_t>(tab_order_.size())) return EmptyText();
+  return tab_order_[static_cast<std::size_t>(index)]->first;
+}
+
+const TabEntry* Store::TabEntryAt(std::int32_t index) const {
+  if (index < 0 || index >= static_cast<std::int32_t>(tab_order_.size())) return nullptr;
+  return &tab_order_[static_cast<std::size_t>(index)]->second;
+}
+
+std::int32_t Store::GetOrCreateTab(const std::string& name) {
+  Views().AdjustBusy(+1);
+  if (auto it = tabs_.find(name); it != tabs_.end()) {
+    Views().AdjustBusy(-1);
+    return it->second.Index;
+  }
+  const std::int32_t index = next_tab_index_;
+  TabEntry entry;
+  entry.Index = index;
+  auto inserted = tabs_.emplace(name, std::move(entry)).first;
+  tab_order_.push_back(inserted);
+  by_tab_.emplace_back();
+  ++next_tab_index_;
+  // The store is complete before the view hears of the tab.
+  if (view_ready_ && !rebuild_pending_) {
+    Views().InsertTabEntry(index, name);
+  } else {
+    rebuild_pending_ = true;
+  }
+  Views().AdjustBusy(-1);
+  return index;
+}
+
+Seq Store::FindFirstChild(std::string_view parent) const {
+  auto it = by_parent_.find(parent);
+  return it == by_parent_.end() ? kNoSeq : *it->second.begin();
+}
+
+Seq Store::FindNextChild(std::string_view parent, Seq after) const {
+  auto it = by_parent_.find(parent);
+  if (it == by_parent_.end()) return kNoSeq;
+  auto next = it->second.upper_bound(after);
+  return next == it->second.end() ? kNoSeq : *next;
+}
+
+const Store::SeqSet* Store::SeqsOfTab(std::int32_t index) const {
+  if (index < 0 || index >= static_cast<std::int32_t>(by_tab_.size())) return nullptr;
+  const SeqSet& seqs = by_tab_[static_cast<std::size_t>(index)];
+  return seqs.empty() ? nullptr : &seqs;
+}
+
+Seq Store::FirstItem() const { return items_.empty() ? kNoSeq : items_.begin()->first; }
+
+Seq Store::NextItemAfter(Seq seq) const {
+  auto it = items_.upper_bound(seq);
+  return it == items_.end() ? kNoSeq : it->first;
+}
+
+// ---- Writes ----------------------------------------------------------------------------------
+
+void Store::IndexAdd(TextIndex& index, const std::string& key, Seq seq) {
+  SeqSet& seqs = index.try_emplace(key).first->second;
+  seqs.insert(seqs.end(), seq);  // new items have the highest Seq: the hint is usually right
+}
+
+void Store::IndexRemove(TextIndex& index, const std::string& key, Seq seq) {
+  auto it = index.find(key);
+  if (it == index.end()) return;
+  it->second.erase(seq);
+  if (it->second.empty()) index.erase(it);
+}
+
+Seq Store::AppendItem(std::string id, std::string parent, std::int32_t tab_index, Item fields) {
+  if (tab_index < 0 || tab_index >= TabCount()) return kNoSeq;
+  // Seq values are never reused, so once they are used up no further item can be stored.
+  if (next_seq_ == std::numeric_limits<Seq>::max()) return kNoSeq;
+  const Seq seq = next_seq_++;
+  fields.id_ = std::move(id);
+  fields.parent_ = std::move(parent);
+  fields.tab_index_ = tab_index;
+  fields.seq_ = seq;
+  auto it = items_.emplace_hint(items_.end(), seq, std::move(fields));
+  const Item& item = it->second;
+  IndexAdd(by_id_, item.id_, seq);
+  IndexAdd(by_parent_, item.parent_, seq);
+  SeqSet& tab = by_tab_[static_cast<std::size_t>(tab_index)];
+  tab.insert(tab.end(), seq);
+  return seq;
+}
+
+bool Store::SetParent(Seq seq, std::string parent) {
+  Item* item = FindItemPtr(seq);
+  if (!item) return false;
+  if (item->parent_ == parent) return true;
+  IndexRemove(by_parent_, item->parent_, seq);
+  item->parent_ = std::move(parent);
+  IndexAdd(by_parent_, item->parent_, seq);
+  return true;
+}
+
+bool Store::SetTabIndex(Seq seq, std::int32_t index) {
+  Item* item = FindItemPtr(seq);
+  if (!item || index < 0 || index >= TabCount()) return false;
+  if (item->tab_index_ == index) return true;
+  by_tab_[static_cast<std::size_t>(item->tab_index_)].erase(seq);
+  by_tab_[static_cast<std::size_t>(index)].insert(seq);
+  item->tab_index_ = index;
+  return true;
+}
+
+void Store::SetLevelParent(std::int32_t tab_index, int slot, const std::string& id) {
+  // Slot 0 stays empty: it is the parent of Level 0 items, the top level.
+  if (slot < 1 || slot >= kLevelSlots) return;
+  if (tab_index < 0 || tab_index >= TabCount()) return;
+  tab_order_[static_cast<std::size_t>(tab_index)]
+      ->second.LevelParents[static_cast<std::size_t>(slot)] = id;
+}
+
+void Store::SetTabPic(std::int32_t index, std::int32_t picture) {
+  if (index < 0 || index >= TabCount()) return;
+  tab_order_[static_cast<std::size_t>(index)]->second.TabPic = picture;
+}
+
+// ---- Removal -------------------------------------------------------------------------------
+
+bool Store::EraseItem(Seq seq, const EraseHook& before_erase) {
+  if (before_erase) {
+    const Item* item = FindItemPtr(seq);
+    if (!item) return false;
+    before_erase(*item);  // may re-enter the store
+  }
+  auto it = items_.find(seq);
+  if (it == items_.end()) return false;
+  const Item& item = it->second;
+  IndexRemove(by_id_, item.id_, seq);
+  IndexRemove(by_parent_, item.parent_, seq);
+  by_tab_[static_cast<std::size_t>(item.tab_index_)].erase(seq);
+  items_.erase(it);
+  return true;
+}
+
+int Store::RemoveItem(std::string_view id, const EraseHook& before_erase) {
+  // Each frame is an ID whose children are being removed, in Seq order; the earliest item
+  // with the ID goes when no child is left. No ID is on the stack twice. A child whose ID
+  // is on the stack closes a loop: the earliest item with that ID is left to its own frame
+  // (the walk moves past it), any other such item is erased at once. Every push is paid
+  // for by an erase and every skip moves a frame forward, so the walk always ends.
+  struct Frame {
+    std::string id;
+    Seq skip_after = kNoSeq;  // children up to here were left to frames further up
+  };
+  std::vector<Frame> stack;
+  std::unordered_set<std::string, Hash, std::equal_to<>> in_progress;
+  stack.push_back(Frame{std::string(id), kNoSeq});
+  in_progress.emplace(id);
+  int removed = 0;
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const Seq child = FindNextChild(frame.id, frame.skip_after);
+    if (child != kNoSeq) {
+      const std::string& child_id = items_.find(child)->second.id_;
+      if (!in_progress.contains(child_id)) {
+        in_progress.insert(child_id);
+        stack.push_back(Frame{child_id, kNoSeq});  // may move `frame`; not used after this
+      } else if (FindItem(child_id) == child) {
+        frame.skip_after = child;
+      } else if (EraseItem(child, before_erase)) {
+        ++removed;
+      }
+      continue;
+    }
+    const std::string done = std::move(frame.id);
+    stack.pop_back();
+    in_progress.erase(done);
+    const Seq seq = FindItem(done);
+    if (seq != kNoSeq && EraseItem(seq, before_erase)) ++removed;
+  }
+  return removed;
+}
+
+int Store::RemoveChildren(std::string_view parent, const EraseHook& before_erase) {
+  int removed = 0;
+  for (Seq child = FindFirstChild(parent); child != kNoSeq; child = FindFirstChild(parent)) {
+    // Copied: the removal erases the item that holds it.
+    const std::string child_id = items_.find(child)->second.id_;
+    removed += RemoveItem(child_id, before_erase);
+  }
+  return removed;
+}
+
+bool Store::RemoveTab(std::string_view name) {
+  auto tab = tabs_.find(name);
+  if (tab == tabs_.end()) return false;
+  const std::int32_t index = tab->second.Index;
+  const auto pos = static_cast<std::size_t>(index);
+  for (Seq seq : by_tab_[pos]) {
+    auto it = items_.find(seq);
+    IndexRemove(by_id_, it->second.id_, seq);
+    IndexRemove(by_parent_, it->second.parent_, seq);
+    items_.erase(it);
+  }
+  by_tab_.erase(by_tab_.begin() + index);
+  tab_order_.erase(tab_order_.begin() + index);
+  tabs_.erase(tab);
+  // Later tabs move down one position, and their items with them.
+  for (std::size_t i = pos; i < tab_order_.size(); ++i) {
+    tab_order_[i]->second.Index = static_cast<std::int32_t>(i);
+    for (Seq seq : by_tab_[i]) items_.find(seq)->second.tab_index_ = static_cast<std::int32_t>(i);
+  }
+  --next_tab_index_;
+  if (current_tab_ > index) --current_tab_;
+  return true;
+}
+
+void Store::RemoveAll() {
+  items_.clear();
+  tabs_.clear();
+  by_id_.clear();
+  by_parent_.clear();
+  by_tab_.clear();
+  tab_order_.clear();
+  next_seq_ = 0;
+  next_tab_index_ = 0;
+  item_cursor_ = kNoSeq;  // Seq values start again at 0: an old position means nothing
+}
+
+// ---- Debug check ---------------------------------------------------------------------------
+
+std::string Store::CheckInvariants() const {
+  std::ostringstream fault;
+  const auto tab_count = static_cast<std::int32_t>(tabs_.size());
+  if (next_tab_index_ != tab_count) {
+    fault << "NextTabIndex " << next_tab_index_ << " != TabCount " << tab_count;
+    return fault.str();
+  }
+  if (tab_order_.size() != tabs_.size() || by_tab_.size() != tabs_.size()) {
+    return "tab position tables differ in size from TabMap";
+  }
+  std::vector<bool> seen(tabs_.size(), false);
+  for (const auto& [name, entry] : tabs_) {
+    if (entry.Index < 0 || entry.Index >= tab_count ||
+        seen[static_cast<std::size_t>(entry.Index)]) {
+      fault << "tab '" << name << "' has a bad or repeated Index " << entry.Index;
+      return fault.str();
+    }
+    seen[static_cast<std::size_t>(entry.Index)] = true;
+    if (tab_order_[static_cast<std::size_t>(entry.Index)]->first != name) {
+      fault << "tab position " << entry.Index << " does not name tab '" << name << "'";
+      return fault.str();
+    }
+    if (!entry.LevelParents[0].empty()) return "LevelParents slot 0 is not empty";
+  }
+  std::size_t by_id_total = 0, by_parent_total = 0, by_tab_total = 0;
+  for (const auto& [key, seqs] : by_id_) {
+    if (seqs.empty()) return "empty ID index entry";
+    by_id_total += seqs.size();
+  }
+  for (const auto& [key, seqs] : by_parent_) {
+    if (seqs.empty()) return "empty Parent index entry";
+    by_parent_total += seqs.size();
+  }
+  for (const SeqSet& seqs : by_tab_) by_tab_total += seqs.size();
+  if (by_id_total != items_.size() || by_parent_total != items_.size() ||
+      by_tab_total != items_.size()) {
+    return "index sizes differ from ItemMap";
+  }
+  for (const auto& [seq, item] : items_) {
+    if (item.seq_ != seq || seq < 0 || seq >= next_seq_) {
+      fault << "item under Seq " << seq << " carries Seq " << item.seq_;
+      return fault.str();
+    }
+    auto id = by_id_.find(item.id_);
+    if (id == by_id_.end() || !id->second.contains(seq)) {
+      fault << "Seq " << seq << " missing from the ID index";
+      return fault.str();
+    }
+    auto parent = by_parent_.find(item.parent_);
+    if (parent == by_parent_.end() || !parent->second.contains(seq)) {
+      fault << "Seq " << seq << " missing from the Parent index";
+      return fault.str();
+    }
+    if (item.tab_index_ < 0 || item.tab_index_ >= tab_count ||
+        !by_tab_[static_cast<std::size_t>(item.tab_index_)].contains(seq)) {
+      fault << "Seq " << seq << " has TabIndex " << item.tab_index_ << " outside the tab index";
+      return fault.str();
+    }
+  }
+  if (item_cursor_ != kNoSeq && (item_cursor_ < 0 || item_cursor_ >= next_seq_)) {
+    return "item cursor beyond NextSeq";
+  }
+  return {};
+}
+
+}  // namespace model

@@ -1,0 +1,175 @@
+// The store of tabs and items: TabMap, ItemMap, the indexes that make lookups cheap, and
+// the control state that belongs to the item model.
+//
+// Text is 8-bit ANSI text held in std::string; every comparison is exact (same length,
+// same bytes). IDs are not unique: every lookup by ID answers the item with the lowest Seq.
+//
+// Indexes, kept in step by every write of Parent or TabIndex and by every removal:
+// - ID -> ascending Seqs, so FindItem answers the earliest item in O(1) + O(log d);
+// - Parent -> ascending child Seqs, for FindFirstChild and child walks;
+// - TabIndex -> ascending Seqs, so a tab's items are walked without touching the others.
+//
+// The store takes no locks: everything runs on the control's one thread. Calls into the
+// views (ViewRequests) may run host code that re-enters the store; no store operation keeps
+// an iterator or reference across such a call.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "model/item.h"
+#include "model/view_requests.h"
+
+namespace model {
+
+// DisplayStyle values.
+inline constexpr std::int32_t kDisplayTabsAndTree = 0;
+inline constexpr std::int32_t kDisplayTabsOnly = 1;
+inline constexpr std::int32_t kDisplayTreeOnly = 2;
+
+inline constexpr std::int32_t kDefaultDelimiter = 44;  // the comma
+
+class Store {
+ public:
+  using TabMap = std::map<std::string, TabEntry, std::less<>>;  // by name bytes
+  using ItemMap = std::map<Seq, Item>;                          // ascending = creation order
+  using SeqSet = std::set<Seq>;
+  // Called for each item just before it is erased, while it is still in the store.
+  using EraseHook = std::function<void(const Item&)>;
+
+  Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  // ---- Containers and counts ------------------------------------------------------------
+  const TabMap& Tabs() const { return tabs_; }
+  const ItemMap& Items() const { return items_; }
+  std::int32_t ItemCount() const { return static_cast<std::int32_t>(items_.size()); }
+  std::int32_t TabCount() const { return static_cast<std::int32_t>(tabs_.size()); }
+
+  // ---- Control state ---------------------------------------------------------------------
+  std::int32_t Delimiter() const { return delimiter_; }
+  void SetDelimiter(std::int32_t value) { delimiter_ = value; }
+  // The byte that separates record fields: the low 8 bits of Delimiter.
+  char DelimiterChar() const { return static_cast<char>(static_cast<std::uint8_t>(delimiter_)); }
+  Seq NextSeq() const { return next_seq_; }
+  std::int32_t NextTabIndex() const { return next_tab_index_; }
+  std::int32_t CurrentTab() const { return current_tab_; }
+  void SetCurrentTab(std::int32_t index) { current_tab_ = index; }
+  bool ViewReady() const { return view_ready_; }
+  void SetViewReady(bool ready) { view_ready_ = ready; }
+  bool RebuildPending() const { return rebuild_pending_; }
+  void SetRebuildPending(bool pending) { rebuild_pending_ = pending; }
+  std::int32_t DisplayStyle() const { return display_style_; }
+  void SetDisplayStyle(std::int32_t style) { display_style_ = style; }
+
+  // The item iterator's position: the Seq it stands on, or kNoSeq for the end. Holding a
+  // Seq rather than a map position keeps it valid when items are removed: a walk goes on
+  // with the first item after that Seq, whether or not the item is still there.
+  Seq ItemCursor() const { return item_cursor_; }
+  void SetItemCursor(Seq seq) { item_cursor_ = seq; }
+
+  // The views to ask; never null (without views the requests go nowhere).
+  ViewRequests& Views() const { return *views_; }
+  void SetViews(ViewRequests* views);
+
+  // ---- Lookups -----------------------------------------------------------------------------
+  Seq FindItem(std::string_view id) const;
+  Item* FindItemPtr(Seq seq);
+  const Item* FindItemPtr(Seq seq) const;
+  // The earliest item with the ID, or null.
+  Item* FindItemById(std::string_view id) { return FindItemPtr(FindItem(id)); }
+  const Item* FindItemById(std::string_view id) const { return FindItemPtr(FindItem(id)); }
+  // The Seqs of the items with the ID, ascending; null when there is none.
+  const SeqSet* SeqsWithId(std::string_view id) const;
+
+  std::int32_t FindTab(std::string_view name) const;
+  const std::string& TabNameAt(std::int32_t index) const;  // empty text when none
+  const TabEntry* TabEntryAt(std::int32_t index) const;    // null when none
+  std::int32_t GetOrCreateTab(const std::string& name);
+
+  Seq FindFirstChild(std::string_view parent) const;
+  // The first item after `after` (in Seq order) whose Parent equals `parent`, or kNoSeq.
+  Seq FindNextChild(std::string_view parent, Seq after) const;
+  // The Seqs of the items of one tab, ascending; null when the tab has none.
+  const SeqSet* SeqsOfTab(std::int32_t index) const;
+
+  // Walks of ItemMap in Seq order.
+  Seq FirstItem() const;
+  Seq NextItemAfter(Seq seq) const;  // kNoSeq past the last item
+
+  // ---- Writes --------------------------------------------------------------------------
+  // Stores a new item under Seq = NextSeq with the given indexed fields and the plain
+  // fields of `fields`; answers its Seq. Answers kNoSeq and stores nothing when tab_index
+  // names no tab or when Seq values are used up (NextSeq would pass 2^31 - 1).
+  Seq AppendItem(std::string id, std::string parent, std::int32_t tab_index, Item fields);
+  bool SetParent(Seq seq, std::string parent);
+  // Moves an item to another tab in the store; false when `index` names no tab.
+  bool SetTabIndex(Seq seq, std::int32_t index);
+  void SetLevelParent(std::int32_t tab_index, int slot, const std::string& id);
+  void SetTabPic(std::int32_t index, std::int32_t picture);
+
+  // ---- Removal -------------------------------------------------------------------------
+  // Removes the children of `id` (items whose Parent equals it, in all tabs, each with its
+  // own descendants before it, in Seq order) and then the earliest item with the ID.
+  // Answers the number of items removed.
+  //
+  // Parent loops (an item that is its own parent, or a chain that comes back, made through
+  // the Parent property) are broken by the IDs being removed: the walk remembers the IDs
+  // whose children it is removing and never descends into one of them again. A child that
+  // closes such a loop is passed over when it is the earliest item with its ID (the frame
+  // of that ID erases it after its children), and erased at once otherwise (such an item is
+  // never anyone's parent, since lookups answer the earliest item). So a removal always
+  // ends, and an item in a loop counts as its own descendant and goes with it. The walk
+  // uses an explicit stack, so deep chains cannot exhaust the call stack.
+  int RemoveItem(std::string_view id, const EraseHook& before_erase = {});
+  // Removes, as long as FindFirstChild finds one, that child as RemoveItem does.
+  int RemoveChildren(std::string_view parent, const EraseHook& before_erase = {});
+  // Erases the tab and all its items, and moves every later tab position (tab Index, the
+  // TabIndex of their items, CurrentTab) down by one. False when no tab has the name.
+  bool RemoveTab(std::string_view name);
+  // Empties both maps; NextSeq and NextTabIndex go back to 0, the item cursor to the end.
+  // Delimiter, CurrentTab and the view flags stay.
+  void RemoveAll();
+
+  // Debug check of the indexes against ItemMap and TabMap: empty when all is consistent,
+  // else a description of the first fault found.
+  std::string CheckInvariants() const;
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  using TextIndex = std::unordered_map<std::string, SeqSet, Hash, std::equal_to<>>;
+
+  static void IndexAdd(TextIndex& index, const std::string& key, Seq seq);
+  static void IndexRemove(TextIndex& index, const std::string& key, Seq seq);
+  // Erases one item after telling the hook; false when the hook already removed it.
+  bool EraseItem(Seq seq, const EraseHook& before_erase);
+
+  TabMap tabs_;
+  ItemMap items_;
+  TextIndex by_id_;
+  TextIndex by_parent_;
+  std::vector<SeqSet> by_tab_;               // by TabIndex
+  std::vector<TabMap::iterator> tab_order_;  // by Index
+
+  std::int32_t delimiter_ = kDefaultDelimiter;
+  Seq next_seq_ = 0;
+  std::int32_t next_tab_index_ = 0;
+  Seq item_cursor_ = kNoSeq;
+  std::int32_t current_tab_ = -1;
+  bool view_ready_ = false;
+  bool rebuild_pending_ = false;
+  std::int32_t display_style_ = kDisplayTabsAndTree;
+  ViewRequests* views_;
+};
+
+}  // namespace model
