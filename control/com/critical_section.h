@@ -1,0 +1,34 @@
+// A critical section owned by its object, and a scope guard for it.
+#pragma once
+
+#include <windows.h>
+
+namespace control::com {
+
+class CriticalSection {
+ public:
+  // Since Vista InitializeCriticalSection cannot fail and raises nothing.
+  CriticalSection() { InitializeCriticalSection(&section_); }
+  ~CriticalSection() { DeleteCriticalSection(&section_); }
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
+
+  void Enter() { EnterCriticalSection(&section_); }
+  void Leave() { LeaveCriticalSection(&section_); }
+
+ private:
+  CRITICAL_SECTION section_;
+};
+
+class ScopedLock {
+ public:
+  explicit ScopedLock(CriticalSection& section) : section_(section) { section_.Enter(); }
+  ~ScopedLock() { section_.Leave(); }
+  ScopedLock(const ScopedLock&) = delete;
+  ScopedLock& operator=(const ScopedLock&) = delete;
+
+ private:
+  CriticalSection& section_;
+};
+
+}  // namespace control::com
