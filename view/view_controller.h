@@ -1,0 +1,281 @@
+// The view side of the control: builds the tab strip and the tree from the store, keeps
+// them in step with it, lays them out, applies the appearance properties, and carries out
+// selection, expansion, deletion and marking.
+//
+// Re-entrance. The tree reports deletions, selections and expansions synchronously, and
+// the handlers of those reports run host code that may call back into the control. The
+// platform's tree does not survive having nodes removed, or being rebuilt, from inside its
+// own delete, select, expand or sort processing. So while one of those tree calls is in
+// progress, a request that would restructure the tree (a rebuild, a tab switch, a
+// deletion, a selection, an expansion, a focus change) is queued, and the queue is run,
+// in order, as soon as the outermost operation of this class has finished. Insertions are
+// queued only while the tree deletes or sorts; inside a select or expand they go straight
+// in, so a host can still fill an item's children from its TreeOpening handler. Reads and
+// node refreshes are never queued. Inside a handler a queued request has not happened
+// yet: a host that deletes an item from TreeItemDeleted sees the item until the handler
+// returns.
+//
+// Item pointers and map positions are never kept across a tree call; items are found again
+// by Seq. Every item's TreeNode is either null or a node this class inserted and the tree
+// still holds, so a stale handle is never handed to the tree.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "model/store.h"
+#include "model/view_requests.h"
+#include "view/appearance.h"
+#include "view/views.h"
+
+namespace view {
+
+// DISPIDs of the stock properties, as the frame's stock write hook receives them.
+inline constexpr std::int32_t kDispIdEnabled = -514;
+inline constexpr std::int32_t kDispIdTabStop = -516;
+inline constexpr std::int32_t kDispIdMousePointer = -521;
+
+class ViewController final : public model::ViewRequests {
+ public:
+  using KeyState = std::array<std::uint8_t, 256>;
+  // The frame's stock property write: marks the control dirty and announces the view
+  // and data change to the container. Called after the value is stored.
+  using StockWriteHook = std::function<void(std::int32_t dispid)>;
+  // Fires TabChanged with the name the host passed to the SelectedTab write.
+  using TabChangedHook = std::function<void(const std::string& name)>;
+  // Reorders the direct children of a node (kRootNode: the top level) for Sorted 2; the
+  // default is the tree's own sort with the compare function.
+  using ChildSorter = std::function<bool(Node parent)>;
+
+  explicit ViewController(model::Store& store);
+  ~ViewController() override;
+  ViewController(const ViewController&) = delete;
+  ViewController& operator=(const ViewController&) = delete;
+
+  // ---- Composition ---------------------------------------------------------------------
+  void SetStockWriteHook(StockWriteHook hook) { stock_write_ = std::move(hook); }
+  void SetTabChangedHook(TabChangedHook hook) { tab_changed_ = std::move(hook); }
+  // The comparison of two items' Seqs for Sorted 2 (fires TreeSortCompare). Without one,
+  // Sorted 2 inserts in order and sorts nothing.
+  void SetCompareFunction(CompareFunction compare) { compare_ = std::move(compare); }
+  void SetChildSorter(ChildSorter sorter) { sorter_ = std::move(sorter); }
+  // Desktop services (cursors) are usable before the control has a window.
+  void SetDesktop(Desktop* desktop) { desktop_ = desktop; }
+
+  // ---- Window --------------------------------------------------------------------------
+  // Window creation: InitView on the new dialog, then CurrentTab -1. A dialog created
+  // again after CloseWindow gets its tab strip filled and its first tree built again.
+  void OpenWindow(Dialog* dialog, Desktop* desktop);
+  // The dialog and both views are being destroyed: every node is forgotten. ViewReady
+  // stays set; requests then go to no window until the next OpenWindow.
+  void CloseWindow();
+  void InitView();
+  void LayoutView();
+  void EnableViews(std::int32_t enabled);
+  void Refresh();
+  void SetFocus();
+  // The dialog's answer to the set-cursor query (see AnswerSetCursor).
+  bool AnswerSetCursor();
+
+  // ---- model::ViewRequests -------------------------------------------------------------
+  void InsertTabEntry(std::int32_t index, const std::string& name) override;
+  void SetTabPicture(std::int32_t index, std::int32_t picture) override;
+  void InsertItemNode(model::Item& item) override;
+  void RefreshItemNode(const model::Item& item) override;
+  void RebuildTree(std::int32_t index) override;
+  void AdjustBusy(std::int32_t delta) override;
+
+  // ---- State shared with the interaction handlers --------------------------------------
+  model::Store& ItemStore() { return store_; }
+  const model::Store& ItemStore() const { return store_; }
+  TabStrip* Tabs() const { return tabs_; }
+  TreeView* Tree() const { return tree_; }
+  Dialog* DialogWindow() const { return dialog_; }
+  Desktop* DesktopServices() const { return desktop_; }
+  bool Rebuilding() const { return rebuilding_; }
+  KeyState& KeyStateSnapshot() { return key_state_; }
+  const KeyState& KeyStateSnapshot() const { return key_state_; }
+  // Changes whenever Seq values may be handed out again (DeleteAll).
+  std::uint64_t ItemGeneration() const { return item_generation_; }
+  std::int32_t BusyDepth() const { return busy_depth_; }
+  PictureListHandle PictureList() const { return picture_list_; }
+  // The tab strip's selected position, -1 when it has none or does not exist.
+  int SelectedPosition() const;
+
+  // ---- Appearance properties -----------------------------------------------------------
+  // Stock properties read back -1 for any non-zero stored value.
+  std::int32_t GetEnabled() const { return enabled_ != 0 ? -1 : 0; }
+  void PutEnabled(std::int32_t value);
+  std::int32_t GetTabStop() const { return tab_stop_ != 0 ? -1 : 0; }
+  void PutTabStop(std::int32_t value);
+  std::int32_t GetMousePointer() const { return mouse_pointer_; }
+  void PutMousePointer(std::int32_t value);
+  std::int32_t GetTabRows() const { return tab_rows_; }
+  void PutTabRows(std::int32_t value);
+  std::int32_t GetMinTabWidth() const { return min_tab_width_; }
+  void PutMinTabWidth(std::int32_t value);
+  std::int32_t GetDisplayStyle() const { return store_.DisplayStyle(); }
+  void PutDisplayStyle(std::int32_t value);
+  std::int32_t GetTabStyle() const { return tab_style_; }
+  void PutTabStyle(std::int32_t value);
+  std::int32_t GetTreeStyle() const { return tree_style_; }
+  void PutTreeStyle(std::int32_t value);
+  std::int32_t GetSorted() const { return sorted_; }
+  void PutSorted(std::int32_t value);
+  std::int32_t GetHilightSelectedTab() const { return hilight_selected_tab_; }
+  void PutHilightSelectedTab(std::int32_t value);
+  std::int32_t GetEnableToolTips() const { return enable_tool_tips_; }
+  void PutEnableToolTips(std::int32_t value) { enable_tool_tips_ = value; }
+  const std::string& GetToolTipText() const { return tool_tip_text_; }
+  void PutToolTipText(std::string value) { tool_tip_text_ = std::move(value); }
+  std::int32_t GetToolTipDelay() const { return tool_tip_delay_; }
+  void PutToolTipDelay(std::int32_t value);
+  std::int32_t GetSortCompare() const { return sort_compare_; }
+  void PutSortCompare(std::int32_t value) { sort_compare_ = value; }
+  std::int32_t GetReadyState() const { return store_.ViewReady() ? 1 : 0; }
+
+  // ---- Selection, expansion, deletion ---------------------------------------------------
+  std::string GetSelectedTab() const;
+  void PutSelectedTab(const std::string& name);
+  std::string GetSelectedItem() const;
+  void PutSelectedItem(const std::string& id);
+  std::string GetFirstVisibleItem() const;
+  void PutFirstVisibleItem(const std::string& id);
+  std::int32_t GetHasChildren(const std::string& id) const;
+  void PutHasChildren(const std::string& id, std::int32_t value);
+  void ExpandAll(std::int32_t expand, const std::string& id);
+  void DeleteItem(const std::string& id);
+  void DeleteChildren(const std::string& parent_id);
+  void DeleteTab(const std::string& name);
+  void DeleteAll();
+  // The view side of the per-item puts.
+  void PutSelect(const std::string& id, std::int32_t value);
+  void PutTabPic(const std::string& name, std::int32_t value);
+
+  // ---- Multiple selection ----------------------------------------------------------------
+  void SelectMultiple(const std::string& id, std::int32_t selected, std::int32_t cascade);
+  std::string GetFirstSelectedItem();
+  std::string GetNextSelectedItem();
+
+ private:
+  enum class CallKind { kOther, kRemoving, kSorting };
+
+  // Brackets every public operation; the requests queued from inside tree calls run when
+  // the outermost one ends.
+  class OpScope {
+   public:
+    explicit OpScope(ViewController& v) : v_(v) { ++v_.op_depth_; }
+    ~OpScope() {
+      if (--v_.op_depth_ == 0) v_.RunDeferred();
+    }
+    OpScope(const OpScope&) = delete;
+    OpScope& operator=(const OpScope&) = delete;
+
+   private:
+    ViewController& v_;
+  };
+
+  // Brackets a tree call that may notify, so that requests from its handlers are queued.
+  class TreeCall {
+   public:
+    TreeCall(ViewController& v, CallKind kind) : v_(v), counts_(kind != CallKind::kOther) {
+      ++v_.tree_calls_;
+      if (counts_) ++v_.removing_or_sorting_;
+    }
+    ~TreeCall() {
+      --v_.tree_calls_;
+      if (counts_) --v_.removing_or_sorting_;
+      if (v_.tree_calls_ == 0 && v_.op_depth_ == 0) v_.RunDeferred();
+    }
+    TreeCall(const TreeCall&) = delete;
+    TreeCall& operator=(const TreeCall&) = delete;
+
+   private:
+    ViewController& v_;
+    bool counts_;
+  };
+
+  // True (and the request queued) while a tree call is in progress.
+  bool Defer(std::function<void()> request);
+  bool DeferInsert(std::function<void()> request);
+  void RunDeferred();
+
+  void StockWrite(std::int32_t dispid);
+  void ApplyTabStyle();
+  void ApplyTreeStyle();
+  void ApplyToolTipDelay();
+  void AppendMissingTabEntries();
+  void InsertNodeNow(model::Seq seq);
+  void SortAfterInsert(Node parent);
+  // Hides the tree, removes every node and shows it again; every item forgets its node.
+  void ClearTree();
+  void ForgetAllNodes();
+  // Makes the items of `node` and of every node below it forget their nodes.
+  void ForgetSubtree(Node node);
+  bool NodeAlive(Node node) const { return node != kNoNode && nodes_.contains(node); }
+  Node LiveNodeOf(model::Seq seq) const;
+  void RemoveNodeOf(model::Seq seq);
+  void SelectNode(Node node);
+  bool ExpandNode(Node node, ExpandCode code);
+  Node NodeAfterSubtree(Node node) const;
+  std::string IdOfNode(Node node) const;
+  void SetExpandBit(model::Seq seq, bool expand);
+  // Rebuilds for the tab strip's selection, or position 0 when it has none.
+  void RebuildForSelection();
+
+  void MarkOne(model::Seq seq, bool selected);
+  void MarkDescendants(const std::string& id, bool selected);
+  void MarkAncestors(const std::string& id, bool selected);
+  bool HasMarkedSibling(model::Seq seq) const;
+  void MarkAll(bool selected);
+
+  model::Store& store_;
+  Dialog* dialog_ = nullptr;
+  TabStrip* tabs_ = nullptr;
+  TreeView* tree_ = nullptr;
+  Desktop* desktop_ = nullptr;
+
+  StockWriteHook stock_write_;
+  TabChangedHook tab_changed_;
+  CompareFunction compare_;
+  ChildSorter sorter_;
+
+  // Stored appearance properties (DisplayStyle lives in the store, which reads it too).
+  std::int32_t enabled_ = 1;
+  std::int32_t tab_stop_ = 1;
+  std::int32_t mouse_pointer_ = kPointerDefault;
+  std::int32_t tab_rows_ = kDefaultTabRows;
+  std::int32_t min_tab_width_ = kDefaultMinTabWidth;
+  std::int32_t tab_style_ = kDefaultTabStyle;
+  std::int32_t tree_style_ = 0;
+  std::int32_t sorted_ = 0;
+  std::int32_t hilight_selected_tab_ = 0;
+  std::int32_t enable_tool_tips_ = 0;
+  std::string tool_tip_text_;
+  std::int32_t tool_tip_delay_ = kDefaultToolTipDelay;
+  std::int32_t sort_compare_ = 0;
+
+  PictureListHandle picture_list_ = 0;
+  bool rebuilding_ = false;
+  std::int32_t busy_depth_ = 0;
+  CursorHandle saved_cursor_ = 0;
+  bool cursor_saved_ = false;
+  CursorHandle wait_cursor_ = 0;
+  KeyState key_state_{};
+  std::uint64_t item_generation_ = 0;
+
+  // The nodes this class inserted that the tree still holds, with their items' Seqs.
+  std::unordered_map<Node, model::Seq> nodes_;
+
+  int op_depth_ = 0;
+  int tree_calls_ = 0;
+  int removing_or_sorting_ = 0;
+  std::deque<std::function<void()>> deferred_;
+};
+
+}  // namespace view
