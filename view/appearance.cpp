@@ -139,7 +139,9 @@ int SplitLine(std::int32_t display_style, std::int32_t tab_rows, const Rect& cli
 }
 
 ViewLayout ComputeLayout(std::int32_t display_style, std::int32_t tab_rows, const Rect& client) {
-  const int y = SplitLine(display_style, tab_rows, client);
+  // Rows that reach past the client area give a strip that fills it, not negative sizes.
+  const int y = std::clamp(SplitLine(display_style, tab_rows, client), client.top,
+                           std::max(client.top, client.bottom));
   const int width =
       Saturate(std::max<std::int64_t>(0, std::int64_t{client.right} - std::int64_t{client.left}));
   ViewLayout out;

@@ -103,8 +103,8 @@ bool AnswerSetCursor(Desktop& desktop, std::int32_t mouse_pointer);
 // saturated to the int range, so no stored TabRows can overflow it.
 int SplitLine(std::int32_t display_style, std::int32_t tab_rows, const Rect& client);
 
-// Positions and sizes of both views (as x, y, width, height). Negative sizes, which
-// extreme TabRows values would give, are clamped to 0.
+// Positions and sizes of both views. The split line is kept inside the client area, so
+// TabRows values whose strip would reach past it give no negative sizes.
 struct ViewPlacement {
   int x = 0;
   int y = 0;

@@ -123,13 +123,6 @@ void ViewController::PutSelect(const std::string& id, std::int32_t value) {
   }
 }
 
-void ViewController::PutTabPic(const std::string& name, std::int32_t value) {
-  const std::int32_t index = store_.FindTab(name);
-  if (index < 0) return;
-  store_.SetTabPic(index, value);
-  SetTabPicture(index, value);
-}
-
 // ---- Expansion ------------------------------------------------------------------------------
 
 void ViewController::SetExpandBit(model::Seq seq, bool expand) {

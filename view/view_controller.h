@@ -153,9 +153,9 @@ class ViewController final : public model::ViewRequests {
   void DeleteChildren(const std::string& parent_id);
   void DeleteTab(const std::string& name);
   void DeleteAll();
-  // The view side of the per-item puts.
+  // The Select put: the item's Select bit, then the SelectedItem put for it (or, when a
+  // set bit is cleared, the SelectedItem put with an empty ID).
   void PutSelect(const std::string& id, std::int32_t value);
-  void PutTabPic(const std::string& name, std::int32_t value);
 
   // ---- Multiple selection ----------------------------------------------------------------
   void SelectMultiple(const std::string& id, std::int32_t selected, std::int32_t cascade);
