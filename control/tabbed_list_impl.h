@@ -1,39 +1,40 @@
-// The facade's state, for the layers that attach views, events and hosts. The item model
-// lives in the store; the control-level properties are stored here as they were written.
+// The facade's state, for the layers that attach views, events and hosts: the item model
+// (store), the view side with the control-level properties (view), and the event side
+// with its sinks and notification handlers (events).
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <string>
-
+#include "events/controller_context.h"
 #include "model/store.h"
+#include "view/view_controller.h"
+#include "view/views.h"
 
 namespace control {
 
-// Control-level properties with the values a new control starts with. Booleans are held
-// sign-extended from the automation boolean (true = -1).
-struct ControlProperties {
-  std::int32_t enabled = -1;
-  std::int32_t tab_stop = -1;
-  std::int32_t mouse_pointer = 0;
-  std::int32_t tab_rows = 1;
-  std::int32_t min_tab_width = -1;
-  std::int32_t tab_style = 4;
-  std::int32_t tree_style = 0;
-  std::int32_t sorted = 0;
-  std::int32_t hilight_selected_tab = 0;
-  std::int32_t enable_tool_tips = 0;
-  std::string tool_tip_text;
-  std::int32_t tool_tip_delay = 4000;
-  std::int32_t sort_compare = 0;
-};
-
 class TabbedListImpl {
  public:
+  TabbedListImpl() = default;
+  TabbedListImpl(const TabbedListImpl&) = delete;
+  TabbedListImpl& operator=(const TabbedListImpl&) = delete;
+  ~TabbedListImpl();
+
   model::Store store;
-  ControlProperties properties;
-  // The keyboard state taken as the last notification was handled (bit 7 = key down).
-  std::array<std::uint8_t, 256> key_state_snapshot{};
+  view::ViewController view{store};
+  events::ControlEvents events{view};
+  // The keyboard state taken as the last notification was handled (bit 7 = key down):
+  // held by the view layer, written by the handlers, read by EventKeyState.
+  view::ViewController::KeyState& key_state_snapshot = view.KeyStateSnapshot();
+
+  // Window creation: the handlers start listening to the dialog's views, then the views
+  // are built (InitView, then CurrentTab -1). A dialog attached while another is attached
+  // replaces it.
+  void AttachWindow(view::Dialog* dialog, view::Desktop* desktop);
+  // The dialog is about to be destroyed: the handlers stop listening and every node is
+  // forgotten. The store and the stored properties stay.
+  void DetachWindow();
+  view::Dialog* AttachedWindow() const { return dialog_; }
+
+ private:
+  view::Dialog* dialog_ = nullptr;
 };
 
 }  // namespace control
