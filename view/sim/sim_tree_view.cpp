@@ -160,10 +160,10 @@ Node SimTreeView::GetNextItem(Node node, NextCode code) const {
       return roots_.empty() ? kNoNode : roots_.front();
     case NextCode::kNext: {
       const NodeData* d = Find(node);
-      if (d == nullptr) return kNoNode;
-      const std::vector<Node>& siblings = *ChildList(d->parent);
-      auto it = std::find(siblings.begin(), siblings.end(), node);
-      return (it == siblings.end() || it + 1 == siblings.end()) ? kNoNode : *(it + 1);
+      const std::vector<Node>* siblings = d == nullptr ? nullptr : ChildList(d->parent);
+      if (siblings == nullptr) return kNoNode;
+      auto it = std::find(siblings->begin(), siblings->end(), node);
+      return (it == siblings->end() || it + 1 == siblings->end()) ? kNoNode : *(it + 1);
     }
     case NextCode::kParent: {
       const NodeData* d = Find(node);
@@ -194,21 +194,28 @@ void SimTreeView::MarkDying(Node node) {
   }
 }
 
-// The first node of the doomed subtree in depth-first post-order: a node without children.
+// The first node of the doomed subtree in depth-first post-order that still waits for its
+// report. A node whose report is under way counts as gone, so that a deletion started from
+// inside that report neither reports it again nor waits for it.
 Node SimTreeView::NextDoomedLeaf(Node start) const {
+  auto pending = [this](Node n) {
+    const NodeData* d = Find(n);
+    return d != nullptr && d->dying && !d->reported;
+  };
   Node current = start;
   if (IsRoot(start)) {
-    auto it = std::find_if(roots_.begin(), roots_.end(), [&](Node n) { return Find(n)->dying; });
+    auto it = std::find_if(roots_.begin(), roots_.end(), pending);
     if (it == roots_.end()) return kNoNode;
     current = *it;
+  } else if (!pending(start)) {
+    return kNoNode;
   }
-  const NodeData* d = Find(current);
-  if (d == nullptr) return kNoNode;
-  while (!d->children.empty()) {
-    current = d->children.front();
-    d = Find(current);
+  for (;;) {
+    const std::vector<Node>& children = Find(current)->children;
+    auto it = std::find_if(children.begin(), children.end(), pending);
+    if (it == children.end()) return current;
+    current = *it;
   }
-  return current;
 }
 
 void SimTreeView::RemoveLeaf(Node leaf) {
@@ -243,6 +250,7 @@ bool SimTreeView::DeleteItem(Node node) {
   // One node at a time, looked up afresh after every notification: the listener may
   // delete, insert, sort or select in between.
   for (Node leaf = NextDoomedLeaf(node); leaf != kNoNode; leaf = NextDoomedLeaf(node)) {
+    Find(leaf)->reported = true;
     if (listener_ != nullptr) {
       listener_->OnDeleteItem(TreeNotify{Describe(leaf), NotifyNode{}, kActionUnknown});
     }
@@ -350,8 +358,8 @@ Node SimTreeView::FirstVisible() const {
   const NodeData* d = Find(first_visible_);
   if (d == nullptr) return roots_.empty() ? kNoNode : roots_.front();
   Node shown = first_visible_;
-  for (Node p = d->parent; p != kRootNode; p = Find(p)->parent) {
-    if (!IsExpanded(*Find(p))) shown = p;
+  for (Node p = d->parent; const NodeData* pd = Find(p); p = pd->parent) {
+    if (!IsExpanded(*pd)) shown = p;
   }
   return shown;
 }
@@ -379,7 +387,7 @@ bool SimTreeView::EnsureVisible(Node node) {
   const NodeData* d = Find(node);
   if (d == nullptr) return false;
   std::vector<Node> ancestors;
-  for (Node p = d->parent; p != kRootNode; p = Find(p)->parent) ancestors.push_back(p);
+  for (Node p = d->parent; const NodeData* pd = Find(p); p = pd->parent) ancestors.push_back(p);
   for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
     ChangeExpansion(*it, true);
     if (!Alive(node)) return false;

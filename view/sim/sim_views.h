@@ -322,7 +322,8 @@ class SimTreeView final : public SimWindow<TreeView> {
     std::int64_t param = 0;
     std::uint32_t state = 0;
     std::optional<int> indicator;
-    bool dying = false;  // its subtree is being deleted
+    bool dying = false;     // its subtree is being deleted
+    bool reported = false;  // its deletion report is under way
   };
 
   const NodeData* Find(Node node) const;
