@@ -181,6 +181,7 @@ class ChildWindow {
   // change or activation (SetWindowPos with SWP_FRAMECHANGED and the NO* flags).
   virtual void ReapplyFrame() = 0;
   virtual void SetPosition(int x, int y, int width, int height) = 0;
+  // The window's rectangle in its parent's client coordinates, as SetPosition placed it.
   virtual Rect GetPosition() const = 0;
   virtual void Enable(bool enabled) = 0;
   virtual bool IsEnabled() const = 0;
@@ -222,7 +223,8 @@ class TreeView : public ChildWindow {
   // parent: kRootNode or a node. Answers the new node or kNoNode.
   virtual Node InsertItem(Node parent, InsertAt where, const NodeItem& item) = 0;
   virtual bool SetItem(Node node, const NodeItem& item) = 0;
-  // Fills the fields named by item.mask; fails for a node that is gone.
+  // Fills the fields named by item.mask; fails for a node that is gone. With kState, the
+  // answer holds only the state bits named by item.state_mask (as TVM_GETITEM does).
   virtual bool GetItem(Node node, NodeItem& item) const = 0;
   // Removes a node with its subtree (kRootNode: all nodes), reporting every removed
   // node through OnDeleteItem, children before their parent, before it returns.
