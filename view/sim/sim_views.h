@@ -55,7 +55,8 @@
 // - RequestTip needs TVS_INFOTIP; the buffer starts with the node's label, and what the
 //   listener supplies is cut to capacity - 1 bytes.
 // - Focus moving between the dialog's windows: OnKillFocus for the tree losing it, then
-//   OnSetFocus for the tree gaining it.
+//   OnSetFocus for the tree gaining it. Focus() brings it in; SimDialog::FocusOutside()
+//   takes it out of the control. Key gestures act as if the tree had the focus.
 // Tab strip
 // - The first entry inserted into an empty strip becomes selected; inserting at or before
 //   the selection moves it up; deleting before it moves it down; deleting it leaves none.
