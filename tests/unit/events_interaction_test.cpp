@@ -169,7 +169,7 @@ TEST_F(InteractionTest, ClicksOffTheLabelOrOnDisabledItemsReportNothing) {
   EXPECT_EQ(Events(), Log{});
 }
 
-TEST_F(InteractionTest, RightClicksFallBackToTheSelectionAndTheChordCopies) {
+TEST_F(InteractionTest, RightClicksFallBackToTheSelection) {
   Add("TAB:T,TEXT:a,ID:a,TAG:x");
   Add("TAB:T,TEXT:b,ID:b,PARENT:a,TAG:y");
   Show();
@@ -190,16 +190,6 @@ TEST_F(InteractionTest, RightClicksFallBackToTheSelectionAndTheChordCopies) {
   // The answer suppresses the tree's own processing once an item was found.
   EXPECT_EQ(events.Handlers().OnRClick(), 1);
   EXPECT_EQ(Events(), (Log{"TreeRClicked(a)"}));
-
-  HoldChord(true);
-  Tree().RightClick(On("b"));
-  EXPECT_EQ(Events(), Log{});
-  EXPECT_EQ(desktop.ClipboardText(), std::optional<std::string>("ID:b, Parent:a, Tag:y"));
-  // Two of the three keys are no chord.
-  desktop.SetKeyDown(kVkMenu, false);
-  Tree().RightClick(On("a"));
-  EXPECT_EQ(Events(), (Log{"TreeRClicked(a)"}));
-  EXPECT_EQ(desktop.ClipboardWriteCount(), 1);
 }
 
 TEST_F(InteractionTest, TipsComeFromToolTipTextOrTheChord) {

@@ -10,7 +10,6 @@
 #include "events/fire.h"
 #include "events/key_state.h"
 #include "events/navigator.h"
-#include "support/event_recorder.h"
 
 namespace {
 
@@ -263,20 +262,6 @@ TEST(FireEvent, ConnectionsDuringAnEventWaitForTheNextAndEmptiedSlotsAreSkipped)
   a->action = [&] { sinks.Disconnect(cookie_late); };
   events::FireTreeGotFocus(sinks);
   EXPECT_EQ(calls, (std::vector<std::string>{"a", "a done", "late", "late done"}));
-}
-
-TEST(FireEvent, NestedFiringFromInsideAHandler) {
-  EventSinks sinks;
-  testing_support::EventRecorder* recorder_raw = nullptr;
-  auto recorder = std::make_shared<testing_support::EventRecorder>();
-  recorder_raw = recorder.get();
-  sinks.Connect(recorder);
-  recorder->on_event = [&](events::DispId dispid, std::span<const EventArg>) {
-    if (dispid == events::dispid::kTreeClicked) events::FireTreeItemDeleted(sinks, "a");
-  };
-  events::FireTreeClicked(sinks, "a");
-  EXPECT_EQ(recorder_raw->TakeLog(),
-            (std::vector<std::string>{"TreeClicked(a)", "TreeItemDeleted(a)"}));
 }
 
 TEST(KeyState, ReadsOnlyTheDownBitOfKeysInRange) {
