@@ -89,7 +89,7 @@ void ViewController::PutFirstVisibleItem(const std::string& id) {
 std::int32_t ViewController::GetHasChildren(const std::string& id) const {
   const model::Item* item = store_.FindItemById(id);
   if (item == nullptr || tree_ == nullptr || item->TabIndex() != SelectedPosition()) return 0;
-  if (!NodeAlive(item->TreeNode)) return 0;
+  if (ShownNode(*item) == kNoNode) return 0;
   return tree_->GetNextItem(item->TreeNode, NextCode::kChild) != kNoNode ? 1 : 0;
 }
 
@@ -97,7 +97,7 @@ void ViewController::PutHasChildren(const std::string& id, std::int32_t value) {
   model::Item* item = store_.FindItemById(id);
   if (item == nullptr) return;
   item->HasChildren = value != 0 ? 1 : 0;
-  if (tree_ == nullptr || item->TabIndex() != SelectedPosition() || !NodeAlive(item->TreeNode)) {
+  if (tree_ == nullptr || item->TabIndex() != SelectedPosition() || ShownNode(*item) == kNoNode) {
     return;
   }
   NodeItem n;

@@ -206,8 +206,7 @@ void ViewController::SetTabPicture(std::int32_t index, std::int32_t picture) {
 
 Node ViewController::LiveNodeOf(model::Seq seq) const {
   const model::Item* item = store_.FindItemPtr(seq);
-  if (item == nullptr || !NodeAlive(item->TreeNode)) return kNoNode;
-  return item->TreeNode;
+  return item != nullptr ? ShownNode(*item) : kNoNode;
 }
 
 void ViewController::InsertItemNode(model::Item& item) {
@@ -222,42 +221,46 @@ void ViewController::InsertItemNode(model::Item& item) {
 }
 
 void ViewController::InsertNodeNow(model::Seq seq) {
-  model::Item* item = store_.FindItemPtr(seq);
-  if (item == nullptr || tree_ == nullptr || !store_.ViewReady()) return;
-  if (NodeAlive(item->TreeNode)) return;  // already shown
+  if (model::Item* item = store_.FindItemPtr(seq)) InsertNode(*item);
+}
+
+void ViewController::InsertNode(model::Item& item) {
+  if (tree_ == nullptr || !store_.ViewReady()) return;
+  if (ShownNode(item) != kNoNode) return;  // already shown
   OpScope op(*this);
   AdjustBusy(+1);
   Node parent = kRootNode;
-  if (!item->Parent().empty()) {
-    const model::Item* p = store_.FindItemById(item->Parent());
-    if (p != nullptr && NodeAlive(p->TreeNode)) parent = p->TreeNode;
+  if (!item.Parent().empty()) {
+    const model::Item* p = store_.FindItemById(item.Parent());
+    if (p != nullptr && ShownNode(*p) != kNoNode) parent = p->TreeNode;
   }
   NodeItem n;
   n.mask = node::kText | node::kImage | node::kSelectedImage | node::kParam;
-  n.text = item->Text;
-  n.image = item->Cpic;
-  n.selected_image = item->Cpic;
-  n.param = seq;
-  if (item->Flags != 0) {
+  n.text = item.Text;
+  n.image = item.Cpic;
+  n.selected_image = item.Cpic;
+  n.param = item.Seq();
+  if (item.Flags != 0) {
     n.mask |= node::kState;
     n.state_mask = kBoldExpanded;
-    n.state = item->Flags;
+    n.state = item.Flags;
   }
-  if (item->OverlayPic != 0) {
+  if (item.OverlayPic != 0) {
     n.mask |= node::kState;
     n.state_mask |= node::kStateOverlayMask;
-    n.state |= OverlayState(item->OverlayPic);
+    n.state |= OverlayState(item.OverlayPic);
   }
   n.state &= n.state_mask;
-  if (item->HasChildren != 0) {
+  if (item.HasChildren != 0) {
     n.mask |= node::kChildren;
-    n.children = item->HasChildren;
+    n.children = item.HasChildren;
   }
   const InsertAt where = (sorted_ == 0 || sorted_ == 2) ? InsertAt::kLast : InsertAt::kSort;
   const Node created = tree_->InsertItem(parent, where, n);
-  item->TreeNode = created;
+  item.TreeNode = created;
   if (created != kNoNode) {
-    nodes_[created] = seq;
+    nodes_.Insert(created, item.Seq());
+    // Host code may run from here on: `item` is not touched again.
     if (sorted_ == 2) SortAfterInsert(parent);
   }
   AdjustBusy(-1);
@@ -273,7 +276,7 @@ void ViewController::SortAfterInsert(Node parent) {
 }
 
 void ViewController::RefreshItemNode(const model::Item& item) {
-  if (tree_ == nullptr || !NodeAlive(item.TreeNode)) return;
+  if (tree_ == nullptr || ShownNode(item) == kNoNode) return;
   NodeItem n;
   n.mask = node::kText | node::kImage | node::kSelectedImage | node::kParam | node::kState;
   n.text = item.Text;
@@ -290,11 +293,11 @@ void ViewController::RefreshItemNode(const model::Item& item) {
 }
 
 void ViewController::ForgetAllNodes() {
-  for (const auto& [node, seq] : nodes_) {
+  nodes_.ForEach([this](Node node, model::Seq seq) {
     model::Item* item = store_.FindItemPtr(seq);
     if (item != nullptr && item->TreeNode == node) item->TreeNode = kNoNode;
-  }
-  nodes_.clear();
+  });
+  nodes_.Clear();
 }
 
 void ViewController::ForgetSubtree(Node top) {
@@ -307,11 +310,11 @@ void ViewController::ForgetSubtree(Node top) {
          c = tree_->GetNextItem(c, NextCode::kNext)) {
       pending.push_back(c);
     }
-    auto it = nodes_.find(n);
-    if (it == nodes_.end()) continue;
-    model::Item* item = store_.FindItemPtr(it->second);
+    const model::Seq seq = nodes_.Find(n);
+    if (seq == model::kNoSeq) continue;
+    model::Item* item = store_.FindItemPtr(seq);
     if (item != nullptr && item->TreeNode == n) item->TreeNode = kNoNode;
-    nodes_.erase(it);
+    nodes_.Erase(n);
   }
 }
 
@@ -362,24 +365,36 @@ void ViewController::RebuildTree(std::int32_t index) {
   if (tabs_ != nullptr) tabs_->SetCurSel(index);
   ClearTree();
 
-  // The tab's own items in Seq order, found afresh after every insertion: a sort can run
-  // host code that adds or moves items.
+  // The tab's own items in Seq order. A sort through the host can run host code that adds
+  // or moves items; then the walk finds its place afresh after every insertion.
   model::Seq remembered = model::kNoSeq;
-  model::Seq last = model::kNoSeq;
-  for (;;) {
-    const model::Store::SeqSet* seqs = store_.SeqsOfTab(index);
-    if (seqs == nullptr) break;
-    auto next = seqs->upper_bound(last);
-    if (next == seqs->end()) break;
-    const model::Seq seq = *next;
-    last = seq;
-    const model::Item* item = store_.FindItemPtr(seq);
-    if (item == nullptr || item->Level >= kHiddenLevel) continue;
-    InsertNodeNow(seq);
-    model::Item* after = store_.FindItemPtr(seq);
-    if (after != nullptr && (after->Flags & model::kFlagSelect) != 0) {
-      after->Flags &= ~model::kFlagSelect;
-      remembered = seq;
+  const auto take_selection = [&](model::Item& item) {
+    if ((item.Flags & model::kFlagSelect) == 0) return;
+    item.Flags &= ~model::kFlagSelect;
+    remembered = item.Seq();
+  };
+  if (sorted_ != 2 || (!sorter_ && !compare_)) {
+    if (const model::Store::SeqSet* seqs = store_.SeqsOfTab(index)) {
+      for (const model::Seq seq : *seqs) {
+        model::Item* item = store_.FindItemPtr(seq);
+        if (item == nullptr || item->Level >= kHiddenLevel) continue;
+        InsertNode(*item);
+        take_selection(*item);
+      }
+    }
+  } else {
+    model::Seq last = model::kNoSeq;
+    for (;;) {
+      const model::Store::SeqSet* seqs = store_.SeqsOfTab(index);
+      if (seqs == nullptr) break;
+      auto next = seqs->upper_bound(last);
+      if (next == seqs->end()) break;
+      const model::Seq seq = *next;
+      last = seq;
+      model::Item* item = store_.FindItemPtr(seq);
+      if (item == nullptr || item->Level >= kHiddenLevel) continue;
+      InsertNode(*item);
+      if (model::Item* after = store_.FindItemPtr(seq)) take_selection(*after);
     }
   }
   rebuilding_ = false;
@@ -387,8 +402,8 @@ void ViewController::RebuildTree(std::int32_t index) {
   if (remembered != model::kNoSeq) {
     if (model::Item* item = store_.FindItemPtr(remembered)) {
       item->Flags |= model::kFlagSelect;
-      const Node node = item->TreeNode;
-      if (NodeAlive(node)) SelectNode(node);
+      const Node node = ShownNode(*item);
+      if (node != kNoNode) SelectNode(node);
     }
   }
   mouse_pointer_ = saved_pointer;

@@ -26,11 +26,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "model/store.h"
 #include "model/view_requests.h"
 #include "view/appearance.h"
+#include "view/node_table.h"
 #include "view/views.h"
 
 namespace view {
@@ -211,13 +211,18 @@ class ViewController final : public model::ViewRequests {
   void ApplyToolTipDelay();
   void AppendMissingTabEntries();
   void InsertNodeNow(model::Seq seq);
+  void InsertNode(model::Item& item);
   void SortAfterInsert(Node parent);
   // Hides the tree, removes every node and shows it again; every item forgets its node.
   void ClearTree();
   void ForgetAllNodes();
   // Makes the items of `node` and of every node below it forget their nodes.
   void ForgetSubtree(Node node);
-  bool NodeAlive(Node node) const { return node != kNoNode && nodes_.contains(node); }
+  bool NodeAlive(Node node) const { return nodes_.Contains(node); }
+  // The item's node when the tree still holds it for this very item, else kNoNode.
+  Node ShownNode(const model::Item& item) const {
+    return nodes_.Find(item.TreeNode) == item.Seq() ? item.TreeNode : kNoNode;
+  }
   Node LiveNodeOf(model::Seq seq) const;
   void RemoveNodeOf(model::Seq seq);
   void SelectNode(Node node);
@@ -270,7 +275,7 @@ class ViewController final : public model::ViewRequests {
   std::uint64_t item_generation_ = 0;
 
   // The nodes this class inserted that the tree still holds, with their items' Seqs.
-  std::unordered_map<Node, model::Seq> nodes_;
+  NodeTable nodes_;
 
   int op_depth_ = 0;
   int tree_calls_ = 0;
