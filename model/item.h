@@ -33,6 +33,10 @@ class Store;
 // Seq) are read here but written only through Store, so that its indexes stay right;
 // every other field is plain data that callers change in place.
 class Item {
+  // First, so that a lookup by ID finds the ID and the Text in one cache line.
+  friend class Store;
+  std::string id_;
+
  public:
   const std::string& ID() const { return id_; }
   const std::string& Parent() const { return parent_; }
@@ -53,8 +57,6 @@ class Item {
   NodeHandle TreeNode = kNoNode;
 
  private:
-  friend class Store;
-  std::string id_;
   std::string parent_;
   std::int32_t tab_index_ = 0;
   std::int32_t seq_ = kNoSeq;

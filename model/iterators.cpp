@@ -35,9 +35,8 @@ ChildAnswer GetFirstChild(const Store& store, std::string_view parent_id) {
 ChildAnswer GetNextChild(const Store& store, std::string_view prev_child_id) {
   // Items with the ID are passed over while they are top level: the sibling walk starts at
   // the first of them that has a parent.
-  const Store::SeqSet* seqs = store.SeqsWithId(prev_child_id);
-  if (!seqs) return {};
-  for (Seq seq : *seqs) {
+  for (Seq seq = store.FindItem(prev_child_id); seq != kNoSeq;
+       seq = store.FindNextWithId(prev_child_id, seq)) {
     const Item* item = store.FindItemPtr(seq);
     if (!item->Parent().empty()) return AnswerFor(store, store.FindNextChild(item->Parent(), seq));
   }

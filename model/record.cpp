@@ -190,8 +190,10 @@ Record ParseRecord(std::string_view text, char delimiter) {
   return record;
 }
 
-void AddItemRecord(Store& store, std::string_view text) {
-  Record record = ParseRecord(text, store.DelimiterChar());
+namespace {
+
+// Everything AddItemRecord does after the parse.
+void StoreRecord(Store& store, Record record) {
   if (record.End) {
     if (store.ViewReady()) store.Views().RebuildTree(0);
     store.Views().AdjustBusy(-1);
@@ -272,19 +274,59 @@ void AddItemRecord(Store& store, std::string_view text) {
   }
 }
 
+}  // namespace
+
+void AddItemRecord(Store& store, std::string_view text) {
+  StoreRecord(store, ParseRecord(text, store.DelimiterChar()));
+}
+
 void AddItem(Store& store, std::string_view text) {
   store.Views().AdjustBusy(+1);
   AddItemRecord(store, text);
   store.Views().AdjustBusy(-1);
 }
 
+namespace {
+
+// The next line: the bytes up to the next CR, LF or the end; `pos` moves past exactly one
+// CR or LF. False at the end of the text.
+bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
+  if (pos >= text.size()) return false;
+  std::size_t end = pos;
+  while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+  line = text.substr(pos, end - pos);
+  pos = end + 1;
+  return true;
+}
+
+}  // namespace
+
 void AddItemList(Store& store, std::string_view text) {
+  // Each line is parsed one step before it is stored, and the index slots that its ID and
+  // Parent will need are fetched meanwhile: a long list is otherwise bound by cache misses.
+  // Storing a line can run host code (through a view request) that changes Delimiter; the
+  // line after it is then parsed again, so every line is split at the Delimiter in effect
+  // when its turn comes.
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = pos;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-    AddItemRecord(store, text.substr(pos, end - pos));
-    pos = end + 1;  // exactly one CR or LF (or past the end)
+  std::string_view line;
+  if (!NextLine(text, pos, line)) return;
+  char delimiter = store.DelimiterChar();
+  Record current = ParseRecord(line, delimiter);
+  for (;;) {
+    std::string_view next_line;
+    const bool more = NextLine(text, pos, next_line);
+    Record next;
+    if (more) {
+      next = ParseRecord(next_line, delimiter);
+      store.PrefetchKeys(next.ID, next.Parent);
+    }
+    StoreRecord(store, std::move(current));
+    if (!more) return;
+    if (store.DelimiterChar() != delimiter) {
+      delimiter = store.DelimiterChar();
+      next = ParseRecord(next_line, delimiter);
+    }
+    current = std::move(next);
   }
 }
 

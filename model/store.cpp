@@ -38,8 +38,18 @@ void Store::SetViews(ViewRequests* views) { views_ = views ? views : &NoViewsIns
 // ---- Lookups -------------------------------------------------------------------------------
 
 Seq Store::FindItem(std::string_view id) const {
-  auto it = by_id_.find(id);
-  return it == by_id_.end() ? kNoSeq : *it->second.begin();
+  const TextIndex::Entry* entry = by_id_.Find(id);
+  return entry ? entry->first->seq_ : kNoSeq;
+}
+
+Item* Store::FindItemById(std::string_view id) {
+  const TextIndex::Entry* entry = by_id_.Find(id);
+  return entry ? entry->first : nullptr;
+}
+
+const Item* Store::FindItemById(std::string_view id) const {
+  const TextIndex::Entry* entry = by_id_.Find(id);
+  return entry ? entry->first : nullptr;
 }
 
 Item* Store::FindItemPtr(Seq seq) {
@@ -52,9 +62,14 @@ const Item* Store::FindItemPtr(Seq seq) const {
   return it == items_.end() ? nullptr : &it->second;
 }
 
-const Store::SeqSet* Store::SeqsWithId(std::string_view id) const {
-  auto it = by_id_.find(id);
-  return it == by_id_.end() ? nullptr : &it->second;
+Seq Store::FindNextWithId(std::string_view id, Seq after) const {
+  return TextIndex::Next(by_id_.Find(id), after);
+}
+
+int Store::CountWithId(std::string_view id) const {
+  const TextIndex::Entry* entry = by_id_.Find(id);
+  if (!entry) return 0;
+  return 1 + (entry->rest ? static_cast<int>(entry->rest->size()) : 0);
 }
 
 std::int32_t Store::FindTab(std::string_view name) const {
@@ -96,15 +111,12 @@ std::int32_t Store::GetOrCreateTab(const std::string& name) {
 }
 
 Seq Store::FindFirstChild(std::string_view parent) const {
-  auto it = by_parent_.find(parent);
-  return it == by_parent_.end() ? kNoSeq : *it->second.begin();
+  const TextIndex::Entry* entry = by_parent_.Find(parent);
+  return entry ? entry->first->seq_ : kNoSeq;
 }
 
 Seq Store::FindNextChild(std::string_view parent, Seq after) const {
-  auto it = by_parent_.find(parent);
-  if (it == by_parent_.end()) return kNoSeq;
-  auto next = it->second.upper_bound(after);
-  return next == it->second.end() ? kNoSeq : *next;
+  return TextIndex::Next(by_parent_.Find(parent), after);
 }
 
 const Store::SeqSet* Store::SeqsOfTab(std::int32_t index) const {
@@ -120,19 +132,13 @@ Seq Store::NextItemAfter(Seq seq) const {
   return it == items_.end() ? kNoSeq : it->first;
 }
 
+void Store::PrefetchKeys(std::string_view id, std::string_view parent) const {
+  if (!id.empty()) by_id_.Prefetch(id);
+  by_id_.Prefetch(parent);
+  by_parent_.Prefetch(parent);
+}
+
 // ---- Writes ----------------------------------------------------------------------------------
-
-void Store::IndexAdd(TextIndex& index, const std::string& key, Seq seq) {
-  SeqSet& seqs = index.try_emplace(key).first->second;
-  seqs.insert(seqs.end(), seq);  // new items have the highest Seq: the hint is usually right
-}
-
-void Store::IndexRemove(TextIndex& index, const std::string& key, Seq seq) {
-  auto it = index.find(key);
-  if (it == index.end()) return;
-  it->second.erase(seq);
-  if (it->second.empty()) index.erase(it);
-}
 
 Seq Store::AppendItem(std::string id, std::string parent, std::int32_t tab_index, Item fields) {
   if (tab_index < 0 || tab_index >= TabCount()) return kNoSeq;
@@ -144,9 +150,9 @@ Seq Store::AppendItem(std::string id, std::string parent, std::int32_t tab_index
   fields.tab_index_ = tab_index;
   fields.seq_ = seq;
   auto it = items_.emplace_hint(items_.end(), seq, std::move(fields));
-  const Item& item = it->second;
-  IndexAdd(by_id_, item.id_, seq);
-  IndexAdd(by_parent_, item.parent_, seq);
+  Item& item = it->second;
+  by_id_.Add(item);
+  by_parent_.Add(item);
   SeqSet& tab = by_tab_[static_cast<std::size_t>(tab_index)];
   tab.insert(tab.end(), seq);
   return seq;
@@ -156,9 +162,9 @@ bool Store::SetParent(Seq seq, std::string parent) {
   Item* item = FindItemPtr(seq);
   if (!item) return false;
   if (item->parent_ == parent) return true;
-  IndexRemove(by_parent_, item->parent_, seq);
+  by_parent_.Remove(*item, items_);
   item->parent_ = std::move(parent);
-  IndexAdd(by_parent_, item->parent_, seq);
+  by_parent_.Add(*item);
   return true;
 }
 
@@ -196,8 +202,8 @@ bool Store::EraseItem(Seq seq, const EraseHook& before_erase) {
   auto it = items_.find(seq);
   if (it == items_.end()) return false;
   const Item& item = it->second;
-  IndexRemove(by_id_, item.id_, seq);
-  IndexRemove(by_parent_, item.parent_, seq);
+  by_id_.Remove(item, items_);
+  by_parent_.Remove(item, items_);
   by_tab_[static_cast<std::size_t>(item.tab_index_)].erase(seq);
   items_.erase(it);
   return true;
@@ -259,8 +265,8 @@ bool Store::RemoveTab(std::string_view name) {
   const auto pos = static_cast<std::size_t>(index);
   for (Seq seq : by_tab_[pos]) {
     auto it = items_.find(seq);
-    IndexRemove(by_id_, it->second.id_, seq);
-    IndexRemove(by_parent_, it->second.parent_, seq);
+    by_id_.Remove(it->second, items_);
+    by_parent_.Remove(it->second, items_);
     items_.erase(it);
   }
   by_tab_.erase(by_tab_.begin() + index);
@@ -279,8 +285,8 @@ bool Store::RemoveTab(std::string_view name) {
 void Store::RemoveAll() {
   items_.clear();
   tabs_.clear();
-  by_id_.clear();
-  by_parent_.clear();
+  by_id_.Clear();
+  by_parent_.Clear();
   by_tab_.clear();
   tab_order_.clear();
   next_seq_ = 0;
@@ -289,6 +295,39 @@ void Store::RemoveAll() {
 }
 
 // ---- Debug check ---------------------------------------------------------------------------
+
+std::string Store::CheckIndex(const TextIndex& index, const char* name) const {
+  std::ostringstream fault;
+  bool ok = true;
+  std::size_t total = 0;
+  index.ForEach([&](const std::string& key, const TextIndex::Entry& entry) {
+    if (!ok) return;
+    const Item* first = FindItemPtr(entry.first->seq_);
+    // Find must reach this very slot, or the probe runs are broken.
+    if (first != entry.first || index.Find(key) != &entry) {
+      fault << name << " index entry '" << key << "' does not hold its earliest item";
+      ok = false;
+      return;
+    }
+    if (entry.rest) {
+      for (Seq seq : *entry.rest) {
+        const Item* item = FindItemPtr(seq);
+        if (!item || seq <= first->seq_ || index.KeyOfItem(*item) != key) {
+          fault << name << " index entry '" << key << "' holds a wrong Seq " << seq;
+          ok = false;
+          return;
+        }
+      }
+    }
+    total += 1 + (entry.rest ? entry.rest->size() : 0);
+  });
+  if (!ok) return fault.str();
+  if (total != items_.size()) {
+    fault << name << " index holds " << total << " items, ItemMap " << items_.size();
+    return fault.str();
+  }
+  return {};
+}
 
 std::string Store::CheckInvariants() const {
   std::ostringstream fault;
@@ -314,32 +353,25 @@ std::string Store::CheckInvariants() const {
     }
     if (!entry.LevelParents[0].empty()) return "LevelParents slot 0 is not empty";
   }
-  std::size_t by_id_total = 0, by_parent_total = 0, by_tab_total = 0;
-  for (const auto& [key, seqs] : by_id_) {
-    if (seqs.empty()) return "empty ID index entry";
-    by_id_total += seqs.size();
+  if (std::string fault_text = CheckIndex(by_id_, "ID"); !fault_text.empty()) return fault_text;
+  if (std::string fault_text = CheckIndex(by_parent_, "Parent"); !fault_text.empty()) {
+    return fault_text;
   }
-  for (const auto& [key, seqs] : by_parent_) {
-    if (seqs.empty()) return "empty Parent index entry";
-    by_parent_total += seqs.size();
-  }
+  std::size_t by_tab_total = 0;
   for (const SeqSet& seqs : by_tab_) by_tab_total += seqs.size();
-  if (by_id_total != items_.size() || by_parent_total != items_.size() ||
-      by_tab_total != items_.size()) {
-    return "index sizes differ from ItemMap";
-  }
+  if (by_tab_total != items_.size()) return "tab index size differs from ItemMap";
   for (const auto& [seq, item] : items_) {
     if (item.seq_ != seq || seq < 0 || seq >= next_seq_) {
       fault << "item under Seq " << seq << " carries Seq " << item.seq_;
       return fault.str();
     }
-    auto id = by_id_.find(item.id_);
-    if (id == by_id_.end() || !id->second.contains(seq)) {
+    const TextIndex::Entry* id = by_id_.Find(item.id_);
+    if (!id || (id->first != &item && !(id->rest && id->rest->contains(seq)))) {
       fault << "Seq " << seq << " missing from the ID index";
       return fault.str();
     }
-    auto parent = by_parent_.find(item.parent_);
-    if (parent == by_parent_.end() || !parent->second.contains(seq)) {
+    const TextIndex::Entry* parent = by_parent_.Find(item.parent_);
+    if (!parent || (parent->first != &item && !(parent->rest && parent->rest->contains(seq)))) {
       fault << "Seq " << seq << " missing from the Parent index";
       return fault.str();
     }

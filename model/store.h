@@ -5,9 +5,11 @@
 // same bytes). IDs are not unique: every lookup by ID answers the item with the lowest Seq.
 //
 // Indexes, kept in step by every write of Parent or TabIndex and by every removal:
-// - ID -> ascending Seqs, so FindItem answers the earliest item in O(1) + O(log d);
+// - ID -> ascending Seqs, so FindItem answers the earliest item without a walk;
 // - Parent -> ascending child Seqs, for FindFirstChild and child walks;
 // - TabIndex -> ascending Seqs, so a tab's items are walked without touching the others.
+// The ID and Parent entries hold the earliest item itself (map nodes do not move), so a
+// lookup by ID costs one hash probe and no search of ItemMap (model/text_index.h).
 //
 // The store takes no locks: everything runs on the control's one thread. Calls into the
 // views (ViewRequests) may run host code that re-enters the store; no store operation keeps
@@ -20,10 +22,10 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "model/item.h"
+#include "model/text_index.h"
 #include "model/view_requests.h"
 
 namespace model {
@@ -84,10 +86,12 @@ class Store {
   Item* FindItemPtr(Seq seq);
   const Item* FindItemPtr(Seq seq) const;
   // The earliest item with the ID, or null.
-  Item* FindItemById(std::string_view id) { return FindItemPtr(FindItem(id)); }
-  const Item* FindItemById(std::string_view id) const { return FindItemPtr(FindItem(id)); }
-  // The Seqs of the items with the ID, ascending; null when there is none.
-  const SeqSet* SeqsWithId(std::string_view id) const;
+  Item* FindItemById(std::string_view id);
+  const Item* FindItemById(std::string_view id) const;
+  // The first item after `after` (in Seq order) with the ID, or kNoSeq; with FindItem, a
+  // walk over the items that share an ID.
+  Seq FindNextWithId(std::string_view id, Seq after) const;
+  int CountWithId(std::string_view id) const;
 
   std::int32_t FindTab(std::string_view name) const;
   const std::string& TabNameAt(std::int32_t index) const;  // empty text when none
@@ -103,6 +107,9 @@ class Store {
   // Walks of ItemMap in Seq order.
   Seq FirstItem() const;
   Seq NextItemAfter(Seq seq) const;  // kNoSeq past the last item
+
+  // A hint that items with this ID and Parent are about to be stored or looked up.
+  void PrefetchKeys(std::string_view id, std::string_view parent) const;
 
   // ---- Writes --------------------------------------------------------------------------
   // Stores a new item under Seq = NextSeq with the given indexed fields and the plain
@@ -147,17 +154,16 @@ class Store {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  using TextIndex = std::unordered_map<std::string, SeqSet, Hash, std::equal_to<>>;
-
-  static void IndexAdd(TextIndex& index, const std::string& key, Seq seq);
-  static void IndexRemove(TextIndex& index, const std::string& key, Seq seq);
+  static const std::string& IdOf(const Item& item) { return item.id_; }
+  static const std::string& ParentOf(const Item& item) { return item.parent_; }
+  std::string CheckIndex(const TextIndex& index, const char* name) const;
   // Erases one item after telling the hook; false when the hook already removed it.
   bool EraseItem(Seq seq, const EraseHook& before_erase);
 
   TabMap tabs_;
   ItemMap items_;
-  TextIndex by_id_;
-  TextIndex by_parent_;
+  TextIndex by_id_{&IdOf};
+  TextIndex by_parent_{&ParentOf};
   std::vector<SeqSet> by_tab_;               // by TabIndex
   std::vector<TabMap::iterator> tab_order_;  // by Index
 

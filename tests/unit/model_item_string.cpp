@@ -53,6 +53,13 @@ TEST(ItemString, TabNameFollowsTabRemoval) {
   EXPECT_EQ(model::ItemString(store, "c"), "TAB:T3,TEXT:x,ID:c,ENABLE:1");
 }
 
+// The item with the ID that was added last.
+const model::Item& LastWithId(const Store& store, std::string_view id) {
+  model::Seq last = store.FindItem(id);
+  for (model::Seq s = last; s != model::kNoSeq; s = store.FindNextWithId(id, s)) last = s;
+  return *store.FindItemPtr(last);
+}
+
 void ExpectSameFields(const model::Item& a, const model::Item& b) {
   EXPECT_EQ(a.ID(), b.ID());
   EXPECT_EQ(a.Parent(), b.Parent());
@@ -79,24 +86,20 @@ TEST(ItemString, RoundTripKeepsFieldsButDerivesLevelAgain) {
   for (const char* id : {"r", "k"}) {
     const std::string record = model::ItemString(store, id);
     model::AddItem(store, record);
-    const Store::SeqSet& seqs = *store.SeqsWithId(id);
-    ASSERT_EQ(seqs.size(), 2u) << record;
-    const model::Item& original = *store.FindItemPtr(*seqs.begin());
-    const model::Item& copy = *store.FindItemPtr(*seqs.rbegin());
-    ExpectSameFields(original, copy);
+    ASSERT_EQ(store.CountWithId(id), 2) << record;
+    ExpectSameFields(*store.FindItemById(id), LastWithId(store, id));
   }
   // The top-level item's Level was 5 and comes back 0; the child's is derived again.
-  EXPECT_EQ(store.FindItemPtr(*store.SeqsWithId("r")->rbegin())->Level, 0);
-  EXPECT_EQ(store.FindItemPtr(*store.SeqsWithId("k")->rbegin())->Level, 6);
+  EXPECT_EQ(LastWithId(store, "r").Level, 0);
+  EXPECT_EQ(LastWithId(store, "k").Level, 6);
 
   // NULs come back byte for byte.
   const std::string nul_id = "n\0\0"s;
   const std::string record = model::ItemString(store, nul_id);
   EXPECT_EQ(record, "TAB:Other,TEXT:N\0ul,ID:n\0\0,TAG:\0,ENABLE:1"s);
   model::AddItem(store, record);
-  ASSERT_EQ(store.SeqsWithId(nul_id)->size(), 2u);
-  ExpectSameFields(*store.FindItemPtr(*store.SeqsWithId(nul_id)->begin()),
-                   *store.FindItemPtr(*store.SeqsWithId(nul_id)->rbegin()));
+  ASSERT_EQ(store.CountWithId(nul_id), 2);
+  ExpectSameFields(*store.FindItemById(nul_id), LastWithId(store, nul_id));
   EXPECT_EQ(store.FindItem("n"), model::kNoSeq);
 }
 
@@ -106,7 +109,7 @@ TEST(ItemString, WhatARecordCannotCarry) {
   model::PutTextProperty(store, "a", model::TextField::kHref, "NONE");
   model::PutTextProperty(store, "a", model::TextField::kText, "one,two");
   model::AddItem(store, model::ItemString(store, "a"));
-  const model::Item& copy = *store.FindItemPtr(*store.SeqsWithId("a")->rbegin());
+  const model::Item& copy = LastWithId(store, "a");
   EXPECT_EQ(copy.Href, "");
   EXPECT_EQ(copy.Text, "one");
 }

@@ -301,8 +301,8 @@ TEST(AddItemRecord, DuplicateIdsAndGeneratedIds) {
   model::AddItem(store, "TAB:T,TEXT:gen4");
   EXPECT_EQ(store.FindItem("ID4"), 3);
   EXPECT_EQ(ItemOf(store, "ID4").Text, "named");
-  ASSERT_NE(store.SeqsWithId("ID4"), nullptr);
-  EXPECT_EQ(store.SeqsWithId("ID4")->size(), 2u);
+  EXPECT_EQ(store.CountWithId("ID4"), 2);
+  EXPECT_EQ(store.FindNextWithId("ID4", 3), 4);
 }
 
 TEST(AddItemRecord, DelimiterUsesLowEightBits) {
@@ -395,6 +395,26 @@ TEST(AddItemList, SplitsAtEachCrOrLf) {
   model::AddItemList(store, "");
   EXPECT_EQ(store.ItemCount(), 8);
   EXPECT_EQ(store.CheckInvariants(), "");
+}
+
+// Host code run by a view request may change Delimiter in the middle of a list; the next
+// line is split at the new one.
+TEST(AddItemList, DelimiterChangedWhileStoringALineAppliesToTheNext) {
+  struct SwitchingViews : testing_support::RecordingViews {
+    Store* store = nullptr;
+    void InsertItemNode(model::Item& item) override {
+      RecordingViews::InsertItemNode(item);
+      if (item.ID() == "first") store->SetDelimiter(';');
+    }
+  } views;
+  Store store;
+  views.store = &store;
+  store.SetViews(&views);
+  store.SetViewReady(true);
+  store.SetCurrentTab(0);
+  model::AddItemList(store, "TAB:T,TEXT:a,ID:first\nTAB:T;TEXT:b,c;ID:second\nTAB:T,TEXT:d");
+  EXPECT_EQ(ItemOf(store, "second").Text, "b,c");
+  EXPECT_EQ(store.ItemCount(), 2);  // the last line has no text under ';'
 }
 
 }  // namespace
