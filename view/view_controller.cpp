@@ -47,6 +47,7 @@ void ViewController::RunDeferred() {
 
 void ViewController::OpenWindow(Dialog* dialog, Desktop* desktop) {
   OpScope op(*this);
+  if (dialog_ != nullptr && dialog != dialog_) CloseWindow();
   dialog_ = dialog;
   if (desktop != nullptr) desktop_ = desktop;
   InitView();
@@ -62,11 +63,11 @@ void ViewController::CloseWindow() {
 
 void ViewController::InitView() {
   OpScope op(*this);
-  // A tab strip not seen before (the first window, or a window made again) is filled.
-  const bool tabs_known = tabs_ != nullptr;
   if (dialog_ == nullptr) return;
   TabStrip* tabs = dialog_->TabStripItem();
   if (tabs == nullptr) return;
+  // A tab strip not seen before (the first window, or a window made again) is filled.
+  const bool tabs_known = tabs_ == tabs;
   tabs_ = tabs;
   tree_ = dialog_->TreeItem();
   if (picture_list_ == 0 && desktop_ != nullptr) picture_list_ = BuildPictureList(*desktop_);
@@ -188,7 +189,7 @@ void ViewController::AdjustBusy(std::int32_t delta) {
 // ---- Tab strip requests ---------------------------------------------------------------
 
 void ViewController::InsertTabEntry(std::int32_t index, const std::string& name) {
-  if (tabs_ == nullptr) return;
+  if (tabs_ == nullptr || index < tabs_->GetItemCount()) return;  // already there
   // Entries the strip lacks below the new one come first, so positions stay Indexes.
   while (tabs_->GetItemCount() < index) {
     const std::int32_t i = tabs_->GetItemCount();
@@ -212,16 +213,12 @@ Node ViewController::LiveNodeOf(model::Seq seq) const {
 void ViewController::InsertItemNode(model::Item& item) {
   const model::Seq seq = item.Seq();
   if (DeferInsert([this, seq] {
-        const model::Item* now = store_.FindItemPtr(seq);
-        if (now != nullptr && now->TabIndex() == store_.CurrentTab()) InsertNodeNow(seq);
+        model::Item* now = store_.FindItemPtr(seq);
+        if (now != nullptr && now->TabIndex() == store_.CurrentTab()) InsertNode(*now);
       })) {
     return;
   }
-  InsertNodeNow(seq);
-}
-
-void ViewController::InsertNodeNow(model::Seq seq) {
-  if (model::Item* item = store_.FindItemPtr(seq)) InsertNode(*item);
+  InsertNode(item);
 }
 
 void ViewController::InsertNode(model::Item& item) {
@@ -408,12 +405,6 @@ void ViewController::RebuildTree(std::int32_t index) {
   }
   mouse_pointer_ = saved_pointer;
   AdjustBusy(-1);
-}
-
-void ViewController::RebuildForSelection() {
-  int position = SelectedPosition();
-  if (position < 0) position = 0;
-  RebuildTree(position);
 }
 
 // ---- Appearance properties --------------------------------------------------------------

@@ -68,8 +68,9 @@ class ViewController final : public model::ViewRequests {
   void SetDesktop(Desktop* desktop) { desktop_ = desktop; }
 
   // ---- Window --------------------------------------------------------------------------
-  // Window creation: InitView on the new dialog, then CurrentTab -1. A dialog created
-  // again after CloseWindow gets its tab strip filled and its first tree built again.
+  // Window creation: InitView on the new dialog, then CurrentTab -1. A dialog made again
+  // after CloseWindow gets its tab strip filled and its first tree built again; another
+  // dialog opened while one is open replaces it.
   void OpenWindow(Dialog* dialog, Desktop* desktop);
   // The dialog and both views are being destroyed: every node is forgotten. ViewReady
   // stays set; requests then go to no window until the next OpenWindow.
@@ -210,7 +211,6 @@ class ViewController final : public model::ViewRequests {
   void ApplyTreeStyle();
   void ApplyToolTipDelay();
   void AppendMissingTabEntries();
-  void InsertNodeNow(model::Seq seq);
   void InsertNode(model::Item& item);
   void SortAfterInsert(Node parent);
   // Hides the tree, removes every node and shows it again; every item forgets its node.
@@ -230,8 +230,6 @@ class ViewController final : public model::ViewRequests {
   Node NodeAfterSubtree(Node node) const;
   std::string IdOfNode(Node node) const;
   void SetExpandBit(model::Seq seq, bool expand);
-  // Rebuilds for the tab strip's selection, or position 0 when it has none.
-  void RebuildForSelection();
 
   void MarkOne(model::Seq seq, bool selected);
   void MarkDescendants(const std::string& id, bool selected);

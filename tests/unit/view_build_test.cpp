@@ -269,6 +269,15 @@ TEST_F(Build, WindowMadeAgainIsFilledAgain) {
   EXPECT_EQ(Tabs().GetItemCount(), 3);
   EXPECT_EQ(Outline(), "a,a2");
   ExpectConsistent();
+
+  // Another dialog opened without closing this one replaces it.
+  auto third = std::make_unique<SimDialog>(desktop);
+  third->Tree()->SetListener(&host);
+  view.OpenWindow(third.get(), &desktop);
+  dialog = std::move(third);
+  EXPECT_EQ(Tabs().GetItemCount(), 3);
+  EXPECT_EQ(Outline(), "a,a2");
+  ExpectConsistent();
 }
 
 }  // namespace
