@@ -193,33 +193,24 @@ TEST_F(Selection, DeleteItemReportsDeepestFirst) {
   ExpectConsistent();
 }
 
-TEST_F(Selection, DeleteWithEmptyIdTakesEveryRootItem) {
-  ThreeTabs();
-  Add("TAB:C,TEXT:o,ID:o,PARENT:ghost");
-  view.DeleteItem("");
-  EXPECT_EQ(store.ItemCount(), 1);
-  EXPECT_NE(store.FindItem("o"), model::kNoSeq);  // its Parent names nobody: it stays
-  EXPECT_EQ(Tree().GetCount(), 0);
-  ExpectConsistent();
-}
-
-TEST_F(Selection, DeleteChildrenKeepsTheParent) {
-  ThreeTabs();
-  view.DeleteChildren("c1");
-  EXPECT_EQ(host.Take(), (Log{"Deleted(g1)", "Deleted(g2)"}));
-  EXPECT_EQ(Outline(), "r(c1,c2(g3)),s");
-  view.DeleteChildren("missing");
-  EXPECT_EQ(host.Take(), Log{});
-  ExpectConsistent();
-}
-
-TEST_F(Selection, DeletingASelectedNodeMovesTheSelectionAway) {
+TEST_F(Selection, DeleteChildrenEmptyIdsAndSelectedNodes) {
   ThreeTabs();
   view.PutSelectedItem("g2");
   host.Take();
-  view.DeleteItem("c1");
+  view.DeleteChildren("c1");  // the parent stays; the selection goes with g2
+  EXPECT_EQ(host.Take(), (Log{"Deleted(g1)", "SelChanging()", "SelChanged(g2>/0)", "Deleted(g2)"}));
+  EXPECT_EQ(Outline(), "r(c1,c2(g3)),s");
   EXPECT_EQ(view.GetSelectedItem(), "");
-  EXPECT_EQ(store.FindItem("g2"), model::kNoSeq);
+  view.DeleteChildren("missing");
+  EXPECT_EQ(host.Take(), Log{});
+
+  // The empty ID names every root item of every tab; an item whose Parent names nobody
+  // is not a root item and stays.
+  Add("TAB:C,TEXT:o,ID:o,PARENT:ghost");
+  view.DeleteItem("");
+  EXPECT_EQ(store.ItemCount(), 1);
+  EXPECT_NE(store.FindItem("o"), model::kNoSeq);
+  EXPECT_EQ(Tree().GetCount(), 0);
   ExpectConsistent();
 }
 
