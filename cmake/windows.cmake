@@ -183,6 +183,9 @@ function(zortab_wine_test src)
   target_compile_definitions(${target} PRIVATE
     "ZORTAB_DLL_PATH=L\"${ZORTAB_DLL_WINPATH}\"" "ZORTAB_TLB_PATH=L\"${ZORTAB_TLB_WINPATH}\""
     "ZORTAB_SYSKIND_EXPECTED=${ZORTAB_SYSKIND}")
+  if(EXISTS ${ZORTAB_RGS})
+    target_compile_definitions(${target} PRIVATE "ZORTAB_RGS_PATH=L\"Z:${ZORTAB_RGS}\"")
+  endif()
   add_dependencies(${target} ZorTabList)
   # `registered` requires `wine_session` itself, and CTest orders the cleanups
   # after every test that needs them, so one fixture name is enough.
