@@ -119,4 +119,25 @@ inline void SetLong(VARIANT* value, LONG number) {
   V_I4(value) = number;
 }
 
+// An object that aggregates the control: it answers IUnknown itself and hands every other
+// request to the control's inner IUnknown.
+class Outer final : public IUnknown {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown)) {
+      *object = static_cast<IUnknown*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return inner ? inner->QueryInterface(riid, object) : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references); }
+  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references); }
+
+  LONG references = 1;  // lives on the stack; the count only shows what the inner did
+  ComPtr<IUnknown> inner;
+};
+
 }  // namespace zortab_test
