@@ -161,16 +161,20 @@ if(ZORTAB_WINE_REGISTRATION)
   add_test(NAME wine_unregister
            COMMAND ${ZORTAB_WINE_LAUNCHER} regsvr32 /s /u ${ZORTAB_DLL_WINPATH})
   set_tests_properties(wine_register PROPERTIES FIXTURES_SETUP registered
-                       FIXTURES_REQUIRED wine_session TIMEOUT 120)
+                       FIXTURES_REQUIRED wine_session TIMEOUT 120 RESOURCE_LOCK wine_registry)
   set_tests_properties(wine_unregister PROPERTIES FIXTURES_CLEANUP registered
-                       FIXTURES_REQUIRED wine_session TIMEOUT 120)
+                       FIXTURES_REQUIRED wine_session TIMEOUT 120 RESOURCE_LOCK wine_registry)
 endif()
 
 # Every tests/win/<name>.cpp is one Windows GoogleTest program; each of its test
 # cases becomes one CTest test run under Wine. Programs listed here do not need the
-# control registered (they load the DLL or the .tlb by path, or register by
-# themselves); all others get the `registered` fixture when it is available.
-set(ZORTAB_WINE_TESTS_WITHOUT_REGISTRATION typelib_test resources_test module_test)
+# control registered (they load the DLL or the .tlb by path); all others get the
+# `registered` fixture when it is available. Programs that change the registration
+# themselves are listed too, and they and every test of the registered control hold
+# the lock `wine_registry`, so that a parallel ctest never runs them side by side.
+set(ZORTAB_WINE_TESTS_WITHOUT_REGISTRATION typelib_test resources_test module_test
+    dispatch_test registration_test)
+set(ZORTAB_WINE_TESTS_CHANGING_REGISTRATION registration_test)
 include(GoogleTest)
 function(zortab_wine_test src)
   get_filename_component(name ${src} NAME_WE)
@@ -190,13 +194,21 @@ function(zortab_wine_test src)
   # `registered` requires `wine_session` itself, and CTest orders the cleanups
   # after every test that needs them, so one fixture name is enough.
   set(fixture wine_session)
+  set(lock)
   if(ZORTAB_WINE_REGISTRATION AND NOT name IN_LIST ZORTAB_WINE_TESTS_WITHOUT_REGISTRATION)
     set(fixture registered)
+    set(lock RESOURCE_LOCK wine_registry)
+  endif()
+  if(name IN_LIST ZORTAB_WINE_TESTS_CHANGING_REGISTRATION)
+    set(lock RESOURCE_LOCK wine_registry)
   endif()
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 300 TEST_PREFIX "${name}."
-    PROPERTIES FIXTURES_REQUIRED ${fixture} TIMEOUT 300)
+    PROPERTIES FIXTURES_REQUIRED ${fixture} TIMEOUT 300 ${lock})
 endfunction()
 file(GLOB ZORTAB_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 foreach(src ${ZORTAB_WINE_TEST_SOURCES})
   zortab_wine_test(${src})
 endforeach()
+
+# Script clients of the registered control.
+include(${CMAKE_SOURCE_DIR}/tests/scripts/scripts.cmake OPTIONAL)
