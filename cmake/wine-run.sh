@@ -10,7 +10,7 @@
 # then fails for every later program of that server. Hence two modes:
 #  - session: CTest's setup fixture starts one Xvfb and a persistent wineserver for
 #    the prefix; every run while it lives uses that display. The cleanup fixture
-#    stops both. Sessions are counted, so two ctest runs can share one.
+#    stops both once no other live ctest run still holds the session.
 #  - standalone (no session alive, e.g. test discovery at build time or a run by
 #    hand): the run brings its own Xvfb and waits for the wineserver to exit before
 #    that display goes away.
@@ -105,21 +105,29 @@ session_display() {
   echo "$display"
 }
 
+# A session belongs to the processes that started it (the ctest runs, our parent), so
+# that one interrupted run does not keep it alive for ever nor end another's.
+live_owners() {
+  local owner
+  for owner in "$@"; do alive "$owner" && [ "$owner" != "$PPID" ] && echo -n "$owner "; done
+}
+
 case "$session" in
   start)
     ensure_prefix || exit 1
     exec 9>"$state/session.lock"
     flock -w 600 9 || { log "timed out waiting for the session lock"; exit 1; }
     if display=$(session_display); then
-      read -r pid display users <"$state/session"
-      echo "$pid $display $((users + 1))" >"$state/session"
+      read -r pid display owners <"$state/session"
+      # shellcheck disable=SC2086
+      echo "$pid $display $(live_owners $owners)$PPID" >"$state/session"
       exit 0
     fi
     # A server left by standalone runs belongs to another display: let it end.
     timeout 120 "$wineserver" -w 9>&-
     out=$(start_xvfb) || exit 1
     read -r pid display <<<"$out"
-    echo "$pid $display 1" >"$state/session"
+    echo "$pid $display $PPID" >"$state/session"
     DISPLAY="$display" "$wineserver" -p </dev/null >/dev/null 2>&1 9>&-
     # Start Wine's services now, with their output away from the caller's pipes.
     DISPLAY="$display" timeout 120 "$wine" cmd.exe /c exit 0 </dev/null >>"$state/services.log" 2>&1 9>&-
@@ -129,9 +137,11 @@ case "$session" in
     exec 9>"$state/session.lock"
     flock -w 600 9 || { log "timed out waiting for the session lock"; exit 1; }
     [ -f "$state/session" ] || exit 0
-    read -r pid display users <"$state/session"
-    if alive "$pid" && [ "${users:-1}" -gt 1 ]; then
-      echo "$pid $display $((users - 1))" >"$state/session"
+    read -r pid display owners <"$state/session"
+    # shellcheck disable=SC2086
+    others=$(live_owners $owners)
+    if alive "$pid" && [ -n "$others" ]; then
+      echo "$pid $display ${others% }" >"$state/session"
       exit 0
     fi
     "$wineserver" -k 2>/dev/null 9>&-
