@@ -26,5 +26,10 @@ bench:
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench -j $(JOBS)
 
+demo: bootstrap
+	cmake --preset windows-x64 >/dev/null
+	cmake --build --preset windows-x64 -j $(JOBS) --target ZorTabList
+	./tools/demo/run-demo.sh build/windows-x64
+
 clean:
 	rm -rf build

