@@ -93,24 +93,12 @@ zortab_windows_lib(zortab_com control/com zortab_control zortab_win32)
 
 # The registration script is embedded when it exists.
 set(ZORTAB_RGS ${ZORTAB_RES}/ZorTabList.rgs)
-file(GLOB ZORTAB_RGS_FOUND CONFIGURE_DEPENDS ${ZORTAB_RES}/*.rgs)
 set(ZORTAB_RC ${ZORTAB_RES}/ZorTabList.rc)
-set(ZORTAB_RC_DEPENDS ${ZORTAB_TLB} ${ZORTAB_BITMAPS} ${ZORTAB_RES}/resource.h)
-if(EXISTS ${ZORTAB_RGS})
-  list(APPEND ZORTAB_RC_DEPENDS ${ZORTAB_RGS})
-endif()
+set(ZORTAB_RC_DEPENDS ${ZORTAB_TLB} ${ZORTAB_BITMAPS} ${ZORTAB_RES}/resource.h ${ZORTAB_RGS})
 set_source_files_properties(${ZORTAB_RC} PROPERTIES OBJECT_DEPENDS "${ZORTAB_RC_DEPENDS}")
 
-# The four exports exist once the module's entry points do.
-set(ZORTAB_HAS_ENTRY_POINTS OFF)
-if(EXISTS ${CMAKE_SOURCE_DIR}/control/com/module.cpp)
-  set(ZORTAB_HAS_ENTRY_POINTS ON)
-endif()
-
-add_library(ZorTabList SHARED ${CMAKE_SOURCE_DIR}/cmake/empty.cpp ${ZORTAB_RC})
-if(ZORTAB_HAS_ENTRY_POINTS)
-  target_sources(ZorTabList PRIVATE ${ZORTAB_RES}/ZorTabList.def)
-endif()
+add_library(ZorTabList SHARED ${CMAKE_SOURCE_DIR}/cmake/empty.cpp ${ZORTAB_RC}
+            ${ZORTAB_RES}/ZorTabList.def)
 set_target_properties(ZorTabList PROPERTIES
   PREFIX "" OUTPUT_NAME ZorTabList
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
@@ -119,13 +107,11 @@ set_target_properties(ZorTabList PROPERTIES
 add_dependencies(ZorTabList zortab_idl)
 target_include_directories(ZorTabList PRIVATE
   "$<$<COMPILE_LANGUAGE:RC>:${ZORTAB_GEN};${ZORTAB_GEN}/pictures;${ZORTAB_RES}>")
-if(EXISTS ${ZORTAB_RGS})
-  target_compile_definitions(ZorTabList PRIVATE $<$<COMPILE_LANGUAGE:RC>:ZORTAB_HAVE_RGS>)
-endif()
 # The exports named in the .def file pull the module's objects out of zortab_com,
 # and with them everything they reach.
 target_link_libraries(ZorTabList PRIVATE zortab_com zortab_core ${ZORTAB_SYSTEM_LIBS})
-target_link_options(ZorTabList PRIVATE ${ZORTAB_STATIC_LINK})
+# The shipped DLL carries no symbol tables (-s); the tests link the same objects unstripped.
+target_link_options(ZorTabList PRIVATE ${ZORTAB_STATIC_LINK} $<$<CONFIG:Release>:-s>)
 add_custom_command(TARGET ZorTabList POST_BUILD
   COMMAND ${CMAKE_COMMAND} -DMODE=imports -DTOOL=${ZORTAB_OBJDUMP}
           "-DFILE=$<TARGET_FILE:ZorTabList>" "-DALLOWED=${ZORTAB_ALLOWED_IMPORTS}"
@@ -153,9 +139,7 @@ set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session T
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session TIMEOUT 120)
 
 # The control registered in the prefix, for tests that create it by CLSID or ProgID.
-# Usable once the DLL has its entry points.
-option(ZORTAB_WINE_REGISTRATION "Register the DLL in the Wine prefix for the Windows tests"
-       ${ZORTAB_HAS_ENTRY_POINTS})
+option(ZORTAB_WINE_REGISTRATION "Register the DLL in the Wine prefix for the Windows tests" ON)
 if(ZORTAB_WINE_REGISTRATION)
   add_test(NAME wine_register COMMAND ${ZORTAB_WINE_LAUNCHER} regsvr32 /s ${ZORTAB_DLL_WINPATH})
   add_test(NAME wine_unregister
@@ -187,9 +171,7 @@ function(zortab_wine_test src)
   target_compile_definitions(${target} PRIVATE
     "ZORTAB_DLL_PATH=L\"${ZORTAB_DLL_WINPATH}\"" "ZORTAB_TLB_PATH=L\"${ZORTAB_TLB_WINPATH}\""
     "ZORTAB_SYSKIND_EXPECTED=${ZORTAB_SYSKIND}")
-  if(EXISTS ${ZORTAB_RGS})
-    target_compile_definitions(${target} PRIVATE "ZORTAB_RGS_PATH=L\"Z:${ZORTAB_RGS}\"")
-  endif()
+  target_compile_definitions(${target} PRIVATE "ZORTAB_RGS_PATH=L\"Z:${ZORTAB_RGS}\"")
   add_dependencies(${target} ZorTabList)
   # `registered` requires `wine_session` itself, and CTest orders the cleanups
   # after every test that needs them, so one fixture name is enough.

@@ -410,7 +410,6 @@ TEST_F(ResourcesTest, PictureListDrawsWithTheTransparentColours) {
 // --- Registration script and toolbox picture --------------------------------------------
 
 TEST_F(ResourcesTest, RegistrationScriptIsTheSourceFile) {
-#ifdef ZORTAB_RGS_PATH
   HANDLE file = CreateFileW(ZORTAB_RGS_PATH, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -421,9 +420,6 @@ TEST_F(ResourcesTest, RegistrationScriptIsTheSourceFile) {
   ASSERT_TRUE(ok);
   source.resize(read);
   EXPECT_EQ(Resource(dll_.Get(), L"REGISTRY", IDR_ZORTABLIST), source);
-#else
-  GTEST_SKIP() << "resources/ZorTabList.rgs does not exist yet";
-#endif
 }
 
 }  // namespace
