@@ -32,8 +32,10 @@ class Store;
 // One entry of a tab's tree. The fields that the store indexes (ID, Parent, TabIndex,
 // Seq) are read here but written only through Store, so that its indexes stay right;
 // every other field is plain data that callers change in place.
+//
+// The fields are laid out by use: a lookup by ID reads the ID and the Text from the first
+// cache line, a tree rebuild reads little beyond the second; the rarely read ones follow.
 class Item {
-  // First, so that a lookup by ID finds the ID and the Text in one cache line.
   friend class Store;
   std::string id_;
 
@@ -44,22 +46,32 @@ class Item {
   std::int32_t Seq() const { return seq_; }
 
   std::string Text;
-  std::string Href;
-  std::string Frame;
-  std::string Tag;
-  std::int32_t Level = 0;
-  std::int32_t Cpic = 0;
-  std::int32_t Opic = 0;
-  std::uint32_t Flags = 0;
-  std::int32_t HasChildren = 0;
-  std::int32_t OverlayPic = 0;
-  std::int32_t ItemEnabled = 1;
-  NodeHandle TreeNode = kNoNode;
 
  private:
   std::string parent_;
-  std::int32_t tab_index_ = 0;
+
+ public:
+  NodeHandle TreeNode = kNoNode;
+
+ private:
   std::int32_t seq_ = kNoSeq;
+
+ public:
+  std::int32_t Level = 0;
+  std::int32_t Cpic = 0;
+  std::uint32_t Flags = 0;
+  std::int32_t OverlayPic = 0;
+  std::int32_t HasChildren = 0;
+
+ private:
+  std::int32_t tab_index_ = 0;
+
+ public:
+  std::int32_t Opic = 0;
+  std::int32_t ItemEnabled = 1;
+  std::string Href;
+  std::string Frame;
+  std::string Tag;
 };
 
 // One tab. Index and LevelParents are kept by the store; callers only read them.

@@ -52,24 +52,12 @@ const Item* Store::FindItemById(std::string_view id) const {
   return entry ? entry->first : nullptr;
 }
 
-Item* Store::FindItemPtr(Seq seq) {
-  auto it = items_.find(seq);
-  return it == items_.end() ? nullptr : &it->second;
-}
-
-const Item* Store::FindItemPtr(Seq seq) const {
-  auto it = items_.find(seq);
-  return it == items_.end() ? nullptr : &it->second;
-}
-
 Seq Store::FindNextWithId(std::string_view id, Seq after) const {
-  return TextIndex::Next(by_id_.Find(id), after);
+  return by_id_.Next(by_id_.Find(id), after);
 }
 
 int Store::CountWithId(std::string_view id) const {
-  const TextIndex::Entry* entry = by_id_.Find(id);
-  if (!entry) return 0;
-  return 1 + (entry->rest ? static_cast<int>(entry->rest->size()) : 0);
+  return static_cast<int>(by_id_.Count(by_id_.Find(id)));
 }
 
 std::int32_t Store::FindTab(std::string_view name) const {
@@ -116,7 +104,7 @@ Seq Store::FindFirstChild(std::string_view parent) const {
 }
 
 Seq Store::FindNextChild(std::string_view parent, Seq after) const {
-  return TextIndex::Next(by_parent_.Find(parent), after);
+  return by_parent_.Next(by_parent_.Find(parent), after);
 }
 
 const Store::SeqSet* Store::SeqsOfTab(std::int32_t index) const {
@@ -125,11 +113,9 @@ const Store::SeqSet* Store::SeqsOfTab(std::int32_t index) const {
   return seqs.empty() ? nullptr : &seqs;
 }
 
-Seq Store::FirstItem() const { return items_.empty() ? kNoSeq : items_.begin()->first; }
-
-Seq Store::NextItemAfter(Seq seq) const {
-  auto it = items_.upper_bound(seq);
-  return it == items_.end() ? kNoSeq : it->first;
+Seq Store::NextOfTab(std::int32_t index, SeqSet::Cursor& cursor) const {
+  if (index < 0 || index >= static_cast<std::int32_t>(by_tab_.size())) return kNoSeq;
+  return by_tab_[static_cast<std::size_t>(index)].Next(cursor);
 }
 
 void Store::PrefetchKeys(std::string_view id, std::string_view parent) const {
@@ -149,12 +135,10 @@ Seq Store::AppendItem(std::string id, std::string parent, std::int32_t tab_index
   fields.parent_ = std::move(parent);
   fields.tab_index_ = tab_index;
   fields.seq_ = seq;
-  auto it = items_.emplace_hint(items_.end(), seq, std::move(fields));
-  Item& item = it->second;
+  Item& item = items_.Insert(std::move(fields));
   by_id_.Add(item);
   by_parent_.Add(item);
-  SeqSet& tab = by_tab_[static_cast<std::size_t>(tab_index)];
-  tab.insert(tab.end(), seq);
+  by_tab_[static_cast<std::size_t>(tab_index)].Insert(seq);
   return seq;
 }
 
@@ -172,8 +156,8 @@ bool Store::SetTabIndex(Seq seq, std::int32_t index) {
   Item* item = FindItemPtr(seq);
   if (!item || index < 0 || index >= TabCount()) return false;
   if (item->tab_index_ == index) return true;
-  by_tab_[static_cast<std::size_t>(item->tab_index_)].erase(seq);
-  by_tab_[static_cast<std::size_t>(index)].insert(seq);
+  by_tab_[static_cast<std::size_t>(item->tab_index_)].Erase(seq);
+  by_tab_[static_cast<std::size_t>(index)].Insert(seq);
   item->tab_index_ = index;
   return true;
 }
@@ -199,13 +183,12 @@ bool Store::EraseItem(Seq seq, const EraseHook& before_erase) {
     if (!item) return false;
     before_erase(*item);  // may re-enter the store
   }
-  auto it = items_.find(seq);
-  if (it == items_.end()) return false;
-  const Item& item = it->second;
-  by_id_.Remove(item, items_);
-  by_parent_.Remove(item, items_);
-  by_tab_[static_cast<std::size_t>(item.tab_index_)].erase(seq);
-  items_.erase(it);
+  const Item* item = FindItemPtr(seq);
+  if (!item) return false;
+  by_id_.Remove(*item, items_);
+  by_parent_.Remove(*item, items_);
+  by_tab_[static_cast<std::size_t>(item->tab_index_)].Erase(seq);
+  items_.Erase(seq);
   return true;
 }
 
@@ -228,7 +211,7 @@ int Store::RemoveItem(std::string_view id, const EraseHook& before_erase) {
     Frame& frame = stack.back();
     const Seq child = FindNextChild(frame.id, frame.skip_after);
     if (child != kNoSeq) {
-      const std::string& child_id = items_.find(child)->second.id_;
+      const std::string& child_id = items_.Find(child)->id_;
       if (!in_progress.contains(child_id)) {
         in_progress.insert(child_id);
         stack.push_back(Frame{child_id, kNoSeq});  // may move `frame`; not used after this
@@ -252,7 +235,7 @@ int Store::RemoveChildren(std::string_view parent, const EraseHook& before_erase
   int removed = 0;
   for (Seq child = FindFirstChild(parent); child != kNoSeq; child = FindFirstChild(parent)) {
     // Copied: the removal erases the item that holds it.
-    const std::string child_id = items_.find(child)->second.id_;
+    const std::string child_id = items_.Find(child)->id_;
     removed += RemoveItem(child_id, before_erase);
   }
   return removed;
@@ -264,10 +247,10 @@ bool Store::RemoveTab(std::string_view name) {
   const std::int32_t index = tab->second.Index;
   const auto pos = static_cast<std::size_t>(index);
   for (Seq seq : by_tab_[pos]) {
-    auto it = items_.find(seq);
-    by_id_.Remove(it->second, items_);
-    by_parent_.Remove(it->second, items_);
-    items_.erase(it);
+    const Item* item = items_.Find(seq);
+    by_id_.Remove(*item, items_);
+    by_parent_.Remove(*item, items_);
+    items_.Erase(seq);
   }
   by_tab_.erase(by_tab_.begin() + index);
   tab_order_.erase(tab_order_.begin() + index);
@@ -275,7 +258,7 @@ bool Store::RemoveTab(std::string_view name) {
   // Later tabs move down one position, and their items with them.
   for (std::size_t i = pos; i < tab_order_.size(); ++i) {
     tab_order_[i]->second.Index = static_cast<std::int32_t>(i);
-    for (Seq seq : by_tab_[i]) items_.find(seq)->second.tab_index_ = static_cast<std::int32_t>(i);
+    for (Seq seq : by_tab_[i]) items_.Find(seq)->tab_index_ = static_cast<std::int32_t>(i);
   }
   --next_tab_index_;
   if (current_tab_ > index) --current_tab_;
@@ -283,7 +266,7 @@ bool Store::RemoveTab(std::string_view name) {
 }
 
 void Store::RemoveAll() {
-  items_.clear();
+  items_.Clear();
   tabs_.clear();
   by_id_.Clear();
   by_parent_.Clear();
@@ -309,8 +292,18 @@ std::string Store::CheckIndex(const TextIndex& index, const char* name) const {
       ok = false;
       return;
     }
-    if (entry.rest) {
-      for (Seq seq : *entry.rest) {
+    if (const SeqSet* rest = index.Rest(entry)) {
+      if (std::string layout = rest->Check(); !layout.empty()) {
+        fault << name << " index entry '" << key << "': " << layout;
+        ok = false;
+        return;
+      }
+      if (rest->empty()) {
+        fault << name << " index entry '" << key << "' keeps an empty list";
+        ok = false;
+        return;
+      }
+      for (Seq seq : *rest) {
         const Item* item = FindItemPtr(seq);
         if (!item || seq <= first->seq_ || index.KeyOfItem(*item) != key) {
           fault << name << " index entry '" << key << "' holds a wrong Seq " << seq;
@@ -319,7 +312,7 @@ std::string Store::CheckIndex(const TextIndex& index, const char* name) const {
         }
       }
     }
-    total += 1 + (entry.rest ? entry.rest->size() : 0);
+    total += index.Count(&entry);
   });
   if (!ok) return fault.str();
   if (total != items_.size()) {
@@ -357,8 +350,12 @@ std::string Store::CheckInvariants() const {
   if (std::string fault_text = CheckIndex(by_parent_, "Parent"); !fault_text.empty()) {
     return fault_text;
   }
+  if (std::string layout = items_.Check(); !layout.empty()) return layout;
   std::size_t by_tab_total = 0;
-  for (const SeqSet& seqs : by_tab_) by_tab_total += seqs.size();
+  for (const SeqSet& seqs : by_tab_) {
+    if (std::string layout = seqs.Check(); !layout.empty()) return "tab index: " + layout;
+    by_tab_total += seqs.size();
+  }
   if (by_tab_total != items_.size()) return "tab index size differs from ItemMap";
   for (const auto& [seq, item] : items_) {
     if (item.seq_ != seq || seq < 0 || seq >= next_seq_) {
@@ -366,17 +363,21 @@ std::string Store::CheckInvariants() const {
       return fault.str();
     }
     const TextIndex::Entry* id = by_id_.Find(item.id_);
-    if (!id || (id->first != &item && !(id->rest && id->rest->contains(seq)))) {
+    const auto holds = [&](const TextIndex& index, const TextIndex::Entry* entry) {
+      const SeqSet* rest = entry ? index.Rest(*entry) : nullptr;
+      return entry && (entry->first == &item || (rest && rest->Contains(seq)));
+    };
+    if (!holds(by_id_, id)) {
       fault << "Seq " << seq << " missing from the ID index";
       return fault.str();
     }
     const TextIndex::Entry* parent = by_parent_.Find(item.parent_);
-    if (!parent || (parent->first != &item && !(parent->rest && parent->rest->contains(seq)))) {
+    if (!holds(by_parent_, parent)) {
       fault << "Seq " << seq << " missing from the Parent index";
       return fault.str();
     }
     if (item.tab_index_ < 0 || item.tab_index_ >= tab_count ||
-        !by_tab_[static_cast<std::size_t>(item.tab_index_)].contains(seq)) {
+        !by_tab_[static_cast<std::size_t>(item.tab_index_)].Contains(seq)) {
       fault << "Seq " << seq << " has TabIndex " << item.tab_index_ << " outside the tab index";
       return fault.str();
     }

@@ -8,8 +8,10 @@
 // - ID -> ascending Seqs, so FindItem answers the earliest item without a walk;
 // - Parent -> ascending child Seqs, for FindFirstChild and child walks;
 // - TabIndex -> ascending Seqs, so a tab's items are walked without touching the others.
-// The ID and Parent entries hold the earliest item itself (map nodes do not move), so a
-// lookup by ID costs one hash probe and no search of ItemMap (model/text_index.h).
+// The ID and Parent entries hold the earliest item itself (items do not move), so a lookup
+// by ID costs one hash probe and no search of ItemMap (model/text_index.h). ItemMap is a
+// table indexed by Seq (model/item_map.h), the Seq lists are sorted vectors
+// (model/seq_set.h): finding an item by Seq and walking a tab read memory in order.
 //
 // The store takes no locks: everything runs on the control's one thread. Calls into the
 // views (ViewRequests) may run host code that re-enters the store; no store operation keeps
@@ -19,12 +21,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/item.h"
+#include "model/item_map.h"
+#include "model/seq_set.h"
 #include "model/text_index.h"
 #include "model/view_requests.h"
 
@@ -40,8 +43,8 @@ inline constexpr std::int32_t kDefaultDelimiter = 44;  // the comma
 class Store {
  public:
   using TabMap = std::map<std::string, TabEntry, std::less<>>;  // by name bytes
-  using ItemMap = std::map<Seq, Item>;                          // ascending = creation order
-  using SeqSet = std::set<Seq>;
+  using ItemMap = model::ItemMap;                               // ascending = creation order
+  using SeqSet = model::SeqSet;
   // Called for each item just before it is erased, while it is still in the store.
   using EraseHook = std::function<void(const Item&)>;
 
@@ -83,8 +86,8 @@ class Store {
 
   // ---- Lookups -----------------------------------------------------------------------------
   Seq FindItem(std::string_view id) const;
-  Item* FindItemPtr(Seq seq);
-  const Item* FindItemPtr(Seq seq) const;
+  Item* FindItemPtr(Seq seq) { return items_.Find(seq); }
+  const Item* FindItemPtr(Seq seq) const { return items_.Find(seq); }
   // The earliest item with the ID, or null.
   Item* FindItemById(std::string_view id);
   const Item* FindItemById(std::string_view id) const;
@@ -101,15 +104,24 @@ class Store {
   Seq FindFirstChild(std::string_view parent) const;
   // The first item after `after` (in Seq order) whose Parent equals `parent`, or kNoSeq.
   Seq FindNextChild(std::string_view parent, Seq after) const;
-  // The Seqs of the items of one tab, ascending; null when the tab has none.
+  // The Seqs of the items of one tab, ascending; null when the tab has none. The set may
+  // change (and move) with any write of the store.
   const SeqSet* SeqsOfTab(std::int32_t index) const;
+  // A walk over the items of one tab in Seq order that stays valid while the store changes:
+  // each call answers the first Seq of the tab after the one answered last, or kNoSeq.
+  // The tab is named by its position, whatever tab stands there at the time of the call.
+  Seq NextOfTab(std::int32_t index, SeqSet::Cursor& cursor) const;
 
   // Walks of ItemMap in Seq order.
-  Seq FirstItem() const;
-  Seq NextItemAfter(Seq seq) const;  // kNoSeq past the last item
+  Seq FirstItem() const { return items_.First(); }
+  Seq NextItemAfter(Seq seq) const { return items_.NextAfter(seq); }  // kNoSeq past the end
 
   // A hint that items with this ID and Parent are about to be stored or looked up.
   void PrefetchKeys(std::string_view id, std::string_view parent) const;
+  // A hint that the item with this ID is about to be looked up.
+  void PrefetchFindItem(std::string_view id) const { by_id_.Prefetch(id); }
+  // A hint that the item with this Seq is about to be read.
+  void PrefetchItem(Seq seq) const { items_.Prefetch(seq); }
 
   // ---- Writes --------------------------------------------------------------------------
   // Stores a new item under Seq = NextSeq with the given indexed fields and the plain

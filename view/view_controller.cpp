@@ -363,31 +363,25 @@ void ViewController::RebuildTree(std::int32_t index) {
   ClearTree();
 
   // The tab's own items in Seq order. A sort through the host can run host code that adds
-  // or moves items; then the walk finds its place afresh after every insertion.
+  // or moves items; the cursor finds its place afresh whenever the tab's list has changed.
   model::Seq remembered = model::kNoSeq;
   const auto take_selection = [&](model::Item& item) {
     if ((item.Flags & model::kFlagSelect) == 0) return;
     item.Flags &= ~model::kFlagSelect;
     remembered = item.Seq();
   };
+  model::Store::SeqSet::Cursor cursor;
   if (sorted_ != 2 || (!sorter_ && !compare_)) {
-    if (const model::Store::SeqSet* seqs = store_.SeqsOfTab(index)) {
-      for (const model::Seq seq : *seqs) {
-        model::Item* item = store_.FindItemPtr(seq);
-        if (item == nullptr || item->Level >= kHiddenLevel) continue;
-        InsertNode(*item);
-        take_selection(*item);
-      }
+    for (model::Seq seq = store_.NextOfTab(index, cursor); seq != model::kNoSeq;
+         seq = store_.NextOfTab(index, cursor)) {
+      model::Item* item = store_.FindItemPtr(seq);
+      if (item == nullptr || item->Level >= kHiddenLevel) continue;
+      InsertNode(*item);
+      take_selection(*item);
     }
   } else {
-    model::Seq last = model::kNoSeq;
-    for (;;) {
-      const model::Store::SeqSet* seqs = store_.SeqsOfTab(index);
-      if (seqs == nullptr) break;
-      auto next = seqs->upper_bound(last);
-      if (next == seqs->end()) break;
-      const model::Seq seq = *next;
-      last = seq;
+    for (model::Seq seq = store_.NextOfTab(index, cursor); seq != model::kNoSeq;
+         seq = store_.NextOfTab(index, cursor)) {
       model::Item* item = store_.FindItemPtr(seq);
       if (item == nullptr || item->Level >= kHiddenLevel) continue;
       InsertNode(*item);
