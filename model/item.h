@@ -37,6 +37,7 @@ class Store;
 // cache line, a tree rebuild reads little beyond the second; the rarely read ones follow.
 class Item {
   friend class Store;
+  friend class ItemMap;
   std::string id_;
 
  public:
@@ -69,6 +70,16 @@ class Item {
  public:
   std::int32_t Opic = 0;
   std::int32_t ItemEnabled = 1;
+
+ private:
+  // Bookkeeping of the store: the item's slot in ItemMap, and, in the earliest item with an
+  // ID or Parent, the list of the later items with the same one. Kept here, so that an
+  // index slot needs no more than 8 bytes.
+  std::uint32_t ref_ = 0;
+  std::uint32_t id_rest_ = 0;
+  std::uint32_t parent_rest_ = 0;
+
+ public:
   std::string Href;
   std::string Frame;
   std::string Tag;

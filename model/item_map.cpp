@@ -7,18 +7,19 @@
 
 namespace model {
 
-ItemMap::Slot* ItemMap::TakeSlot() {
+std::uint32_t ItemMap::TakeSlot() {
   if (!free_.empty()) {
-    Slot* slot = free_.back();
+    const std::uint32_t index = free_.back();
     free_.pop_back();
-    return slot;
+    return index;
   }
-  if (chunks_.empty() || chunk_used_ == chunk_capacity_) {
-    chunk_capacity_ = chunks_.empty() ? 16 : std::min(kMaxChunk, chunk_capacity_ * 2);
-    chunks_.push_back(std::make_unique<Slot[]>(chunk_capacity_));
-    chunk_used_ = 0;
+  if (fresh_ == capacity_) {
+    const std::size_t count = chunks_.size();
+    const std::size_t size = count == 0 ? 16 : count <= 4 ? std::size_t{16} << (count - 1) : kChunk;
+    chunks_.push_back(std::make_unique<Slot[]>(size));
+    capacity_ += static_cast<std::uint32_t>(size);
   }
-  return &chunks_.back()[chunk_used_++];
+  return fresh_++;
 }
 
 Item& ItemMap::Insert(Item item) {
@@ -33,12 +34,15 @@ Item& ItemMap::Insert(Item item) {
     ++page->used;
   }
   const std::size_t bit = index & (kBlockSeqs - 1);
-  Slot* slot = TakeSlot();
-  slot->item.emplace(std::move(item));
+  const std::uint32_t slot_index = TakeSlot();
+  const auto [chunk, offset] = Locate(slot_index);
+  Slot* slot = &chunks_[chunk][offset];
+  Item& stored = slot->item.emplace(std::move(item));
+  stored.ref_ = slot_index + 1;
   block->slots[bit] = slot;
   block->live |= std::uint64_t{1} << bit;
   ++size_;
-  return *slot->item;
+  return stored;
 }
 
 bool ItemMap::Erase(Seq seq) {
@@ -50,13 +54,14 @@ bool ItemMap::Erase(Seq seq) {
   const std::size_t bit = index & (kBlockSeqs - 1);
   block->slots[bit] = nullptr;
   block->live &= ~(std::uint64_t{1} << bit);
+  const std::uint32_t slot_index = slot->item->ref_ - 1;
   slot->item.reset();
   --size_;
   if (size_ == 0) {
     Clear();  // nothing left: give all storage back
     return true;
   }
-  free_.push_back(slot);
+  free_.push_back(slot_index);
   if (block->live == 0) {
     block.reset();
     if (--page->used == 0) page.reset();
@@ -91,7 +96,7 @@ void ItemMap::Clear() {
   pages_.clear();
   free_.clear();
   chunks_.clear();
-  chunk_capacity_ = chunk_used_ = 0;
+  fresh_ = capacity_ = 0;
   size_ = 0;
 }
 
@@ -121,6 +126,11 @@ std::string ItemMap::Check() const {
           fault << "the slot of Seq " << seq << " holds another item";
           return fault.str();
         }
+        const std::uint32_t ref = slot->item->ref_;
+        if (ref == 0 || ref > fresh_ || AtRef(ref) != &*slot->item) {
+          fault << "the item of Seq " << seq << " has a wrong slot number";
+          return fault.str();
+        }
         if (!used.insert(slot).second) {
           fault << "the slot of Seq " << seq << " is shared";
           return fault.str();
@@ -135,8 +145,11 @@ std::string ItemMap::Check() const {
     fault << "ItemMap holds " << live << " items but counts " << size_;
     return fault.str();
   }
-  for (const Slot* slot : free_) {
-    if (slot->item || used.contains(slot)) return "a free slot is in use";
+  if (live + free_.size() != fresh_) return "slots are lost from the pool";
+  for (const std::uint32_t index : free_) {
+    const auto [chunk, offset] = Locate(index);
+    const Slot* slot = &chunks_[chunk][offset];
+    if (index >= fresh_ || slot->item || used.contains(slot)) return "a free slot is in use";
   }
   return {};
 }

@@ -5,11 +5,14 @@
 // two levels (pages of blocks of 64 Seqs, each block with one word of live bits) and drops
 // a block or page once nothing in it is live, so Seqs that were used up by removed items
 // cost next to nothing. The table holds pointers into a pool of item slots that never
-// move: an item keeps its address until it is erased, and indexes may hold it. The pool
-// reuses freed slots; a new store fills it in Seq order, so walks read memory in order.
+// move: an item keeps its address until it is erased. Each slot has a number (its Ref),
+// from which the item is found by arithmetic alone; the indexes hold Refs, 4 bytes each.
+// The pool reuses freed slots; a new store fills it in Seq order, so walks read memory in
+// order.
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -39,6 +42,12 @@ class ItemMap {
 
   Item* Find(Seq seq) { return Slot::Get(FindSlot(seq)); }
   const Item* Find(Seq seq) const { return Slot::Get(FindSlot(seq)); }
+  // The number of a held item's slot (never 0), and the item in the slot with a number.
+  static std::uint32_t RefOf(const Item& item) { return item.ref_; }
+  Item* AtRef(std::uint32_t ref) const {
+    const auto [chunk, offset] = Locate(ref - 1);
+    return &*chunks_[chunk][offset].item;
+  }
   // Stores the item under its Seq, which no held item may have; answers the stored item.
   Item& Insert(Item item);
   bool Erase(Seq seq);  // false when no item has the Seq
@@ -69,7 +78,7 @@ class ItemMap {
   static constexpr int kPageBits = 8;   // 256 blocks per page
   static constexpr std::size_t kBlockSeqs = std::size_t{1} << kBlockBits;
   static constexpr std::size_t kPageBlocks = std::size_t{1} << kPageBits;
-  static constexpr std::size_t kMaxChunk = 1024;
+  static constexpr std::size_t kChunk = 256;  // slots per chunk, but for the first ones
 
   // Cache-line aligned, so that an item's first fields (ID, Text, Parent and the numbers a
   // rebuild reads) share as few lines as they can.
@@ -94,13 +103,23 @@ class ItemMap {
     const Block* block = pages_[page]->blocks[(index >> kBlockBits) & (kPageBlocks - 1)].get();
     return block ? block->slots[index & (kBlockSeqs - 1)] : nullptr;
   }
-  Slot* TakeSlot();
+  // The chunk and the place in it of the slot with an index (its Ref - 1). The first
+  // chunks hold 16, 16, 32, 64 and 128 slots (so a small store stays small), then kChunk.
+  static std::pair<std::size_t, std::size_t> Locate(std::uint32_t index) {
+    if (index < 16) return {0, index};
+    if (index < kChunk) {
+      const int width = std::bit_width(index);
+      return {static_cast<std::size_t>(width - 4), index - (std::uint32_t{1} << (width - 1))};
+    }
+    return {4 + index / kChunk, index % kChunk};
+  }
+  std::uint32_t TakeSlot();  // the index of a free slot
 
   std::vector<std::unique_ptr<Page>> pages_;
-  std::vector<std::unique_ptr<Slot[]>> chunks_;  // sizes 16, 32, ... up to kMaxChunk
-  std::size_t chunk_capacity_ = 0;
-  std::size_t chunk_used_ = 0;  // slots handed out of the last chunk
-  std::vector<Slot*> free_;     // slots of erased items
+  std::vector<std::unique_ptr<Slot[]>> chunks_;
+  std::uint32_t fresh_ = 0;  // slots handed out of the chunks so far
+  std::uint32_t capacity_ = 0;
+  std::vector<std::uint32_t> free_;  // indexes of slots of erased items
   std::size_t size_ = 0;
 };
 

@@ -15,11 +15,6 @@ std::size_t SeqSet::MainAbove(Seq after) const {
   return static_cast<std::size_t>(it - main_.begin());
 }
 
-std::size_t SeqSet::LiveFrom(std::size_t pos) const {
-  while (pos < main_.size() && Dead(main_[pos])) ++pos;
-  return pos;
-}
-
 std::size_t SeqSet::SideAbove(Seq after) const {
   return static_cast<std::size_t>(std::upper_bound(side_.begin(), side_.end(), after) -
                                   side_.begin());
@@ -95,7 +90,7 @@ Seq SeqSet::NextAfter(Seq after) const {
   return std::min(in_main, in_side);
 }
 
-Seq SeqSet::Next(Cursor& cursor) const {
+Seq SeqSet::NextSlow(Cursor& cursor) const {
   // The cursor's positions still hold when they split both vectors at its last Seq (the
   // entries may have moved, or the cursor may come from another set); else find them again.
   const auto splits = [&](const std::vector<Seq>& entries, std::size_t pos) {

@@ -46,9 +46,20 @@ class SeqSet {
   void Insert(Seq seq);
   bool Erase(Seq seq);  // false when `seq` is not a member
   bool Contains(Seq seq) const;
-  Seq First() const;               // kNoSeq when empty
-  Seq NextAfter(Seq after) const;  // the first member above `after`, or kNoSeq
-  Seq Next(Cursor& cursor) const;  // kNoSeq at the end
+  Seq First() const;                // kNoSeq when empty
+  Seq NextAfter(Seq after) const;   // the first member above `after`, or kNoSeq
+  Seq Next(Cursor& cursor) const {  // kNoSeq at the end
+    // The common step: nothing moved and nothing waits in the side vector.
+    const std::size_t pos = cursor.main_;
+    if (side_.empty() && pos > 0 && pos <= main_.size() && SeqOf(main_[pos - 1]) == cursor.last_) {
+      const std::size_t live = LiveFrom(pos);
+      if (live == main_.size()) return kNoSeq;
+      cursor.main_ = live + 1;
+      cursor.last_ = main_[live];
+      return cursor.last_;
+    }
+    return NextSlow(cursor);
+  }
   void Clear();
 
   const_iterator begin() const;
@@ -65,8 +76,12 @@ class SeqSet {
   // The first position from the head whose entry stands for a Seq above `after`; the first
   // live position from `pos` on; the first position in side_ above `after`.
   std::size_t MainAbove(Seq after) const;
-  std::size_t LiveFrom(std::size_t pos) const;
+  std::size_t LiveFrom(std::size_t pos) const {
+    while (pos < main_.size() && Dead(main_[pos])) ++pos;
+    return pos;
+  }
   std::size_t SideAbove(Seq after) const;
+  Seq NextSlow(Cursor& cursor) const;
   void Compact();
   void MergeSide();
 

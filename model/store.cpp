@@ -38,19 +38,13 @@ void Store::SetViews(ViewRequests* views) { views_ = views ? views : &NoViewsIns
 // ---- Lookups -------------------------------------------------------------------------------
 
 Seq Store::FindItem(std::string_view id) const {
-  const TextIndex::Entry* entry = by_id_.Find(id);
-  return entry ? entry->first->seq_ : kNoSeq;
+  const Item* item = by_id_.First(by_id_.Find(id));
+  return item ? item->seq_ : kNoSeq;
 }
 
-Item* Store::FindItemById(std::string_view id) {
-  const TextIndex::Entry* entry = by_id_.Find(id);
-  return entry ? entry->first : nullptr;
-}
+Item* Store::FindItemById(std::string_view id) { return by_id_.First(by_id_.Find(id)); }
 
-const Item* Store::FindItemById(std::string_view id) const {
-  const TextIndex::Entry* entry = by_id_.Find(id);
-  return entry ? entry->first : nullptr;
-}
+const Item* Store::FindItemById(std::string_view id) const { return by_id_.First(by_id_.Find(id)); }
 
 Seq Store::FindNextWithId(std::string_view id, Seq after) const {
   return by_id_.Next(by_id_.Find(id), after);
@@ -99,8 +93,8 @@ std::int32_t Store::GetOrCreateTab(const std::string& name) {
 }
 
 Seq Store::FindFirstChild(std::string_view parent) const {
-  const TextIndex::Entry* entry = by_parent_.Find(parent);
-  return entry ? entry->first->seq_ : kNoSeq;
+  const Item* item = by_parent_.First(by_parent_.Find(parent));
+  return item ? item->seq_ : kNoSeq;
 }
 
 Seq Store::FindNextChild(std::string_view parent, Seq after) const {
@@ -146,7 +140,7 @@ bool Store::SetParent(Seq seq, std::string parent) {
   Item* item = FindItemPtr(seq);
   if (!item) return false;
   if (item->parent_ == parent) return true;
-  by_parent_.Remove(*item, items_);
+  by_parent_.Remove(*item);
   item->parent_ = std::move(parent);
   by_parent_.Add(*item);
   return true;
@@ -183,10 +177,10 @@ bool Store::EraseItem(Seq seq, const EraseHook& before_erase) {
     if (!item) return false;
     before_erase(*item);  // may re-enter the store
   }
-  const Item* item = FindItemPtr(seq);
+  Item* item = FindItemPtr(seq);
   if (!item) return false;
-  by_id_.Remove(*item, items_);
-  by_parent_.Remove(*item, items_);
+  by_id_.Remove(*item);
+  by_parent_.Remove(*item);
   by_tab_[static_cast<std::size_t>(item->tab_index_)].Erase(seq);
   items_.Erase(seq);
   return true;
@@ -247,9 +241,9 @@ bool Store::RemoveTab(std::string_view name) {
   const std::int32_t index = tab->second.Index;
   const auto pos = static_cast<std::size_t>(index);
   for (Seq seq : by_tab_[pos]) {
-    const Item* item = items_.Find(seq);
-    by_id_.Remove(*item, items_);
-    by_parent_.Remove(*item, items_);
+    Item* item = items_.Find(seq);
+    by_id_.Remove(*item);
+    by_parent_.Remove(*item);
     items_.Erase(seq);
   }
   by_tab_.erase(by_tab_.begin() + index);
@@ -285,9 +279,9 @@ std::string Store::CheckIndex(const TextIndex& index, const char* name) const {
   std::size_t total = 0;
   index.ForEach([&](const std::string& key, const TextIndex::Entry& entry) {
     if (!ok) return;
-    const Item* first = FindItemPtr(entry.first->seq_);
+    const Item* first = index.First(&entry);
     // Find must reach this very slot, or the probe runs are broken.
-    if (first != entry.first || index.Find(key) != &entry) {
+    if (FindItemPtr(first->seq_) != first || index.Find(key) != &entry) {
       fault << name << " index entry '" << key << "' does not hold its earliest item";
       ok = false;
       return;
@@ -365,15 +359,17 @@ std::string Store::CheckInvariants() const {
     const TextIndex::Entry* id = by_id_.Find(item.id_);
     const auto holds = [&](const TextIndex& index, const TextIndex::Entry* entry) {
       const SeqSet* rest = entry ? index.Rest(*entry) : nullptr;
-      return entry && (entry->first == &item || (rest && rest->Contains(seq)));
+      return entry && (index.First(entry) == &item || (rest && rest->Contains(seq)));
     };
-    if (!holds(by_id_, id)) {
-      fault << "Seq " << seq << " missing from the ID index";
+    if (!holds(by_id_, id) || (by_id_.First(id) != &item && by_id_.RestOfItem(item) != 0)) {
+      fault << "Seq " << seq << " is missing from the ID index or holds a list it does not head";
       return fault.str();
     }
     const TextIndex::Entry* parent = by_parent_.Find(item.parent_);
-    if (!holds(by_parent_, parent)) {
-      fault << "Seq " << seq << " missing from the Parent index";
+    if (!holds(by_parent_, parent) ||
+        (by_parent_.First(parent) != &item && by_parent_.RestOfItem(item) != 0)) {
+      fault << "Seq " << seq
+            << " is missing from the Parent index or holds a list it does not head";
       return fault.str();
     }
     if (item.tab_index_ < 0 || item.tab_index_ >= tab_count ||

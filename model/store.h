@@ -166,16 +166,14 @@ class Store {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  static const std::string& IdOf(const Item& item) { return item.id_; }
-  static const std::string& ParentOf(const Item& item) { return item.parent_; }
   std::string CheckIndex(const TextIndex& index, const char* name) const;
   // Erases one item after telling the hook; false when the hook already removed it.
   bool EraseItem(Seq seq, const EraseHook& before_erase);
 
   TabMap tabs_;
   ItemMap items_;
-  TextIndex by_id_{&IdOf};
-  TextIndex by_parent_{&ParentOf};
+  TextIndex by_id_{&Item::id_, &Item::id_rest_, items_};
+  TextIndex by_parent_{&Item::parent_, &Item::parent_rest_, items_};
   std::vector<SeqSet> by_tab_;               // by TabIndex
   std::vector<TabMap::iterator> tab_order_;  // by Index
 

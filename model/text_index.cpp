@@ -7,7 +7,8 @@ namespace model {
 std::size_t TextIndex::SlotOf(std::string_view key, std::uint32_t hash) const {
   const std::size_t mask = slots_.size() - 1;
   std::size_t pos = hash & mask;
-  while (slots_[pos].first && (slots_[pos].hash != hash || key_of_(*slots_[pos].first) != key)) {
+  while (slots_[pos].ref != 0 &&
+         (slots_[pos].hash != hash || items_.AtRef(slots_[pos].ref)->*key_ != key)) {
     pos = (pos + 1) & mask;
   }
   return pos;
@@ -16,7 +17,7 @@ std::size_t TextIndex::SlotOf(std::string_view key, std::uint32_t hash) const {
 const TextIndex::Entry* TextIndex::Find(std::string_view key) const {
   if (count_ == 0) return nullptr;
   const Entry& slot = slots_[SlotOf(key, static_cast<std::uint32_t>(Hash(key)))];
-  return slot.first ? &slot : nullptr;
+  return slot.ref != 0 ? &slot : nullptr;
 }
 
 void TextIndex::Prefetch(std::string_view key) const {
@@ -32,10 +33,10 @@ void TextIndex::Rehash(std::size_t size) {
   std::vector<Entry> old = std::move(slots_);
   slots_ = std::vector<Entry>(size);
   const std::size_t mask = slots_.size() - 1;
-  for (Entry& entry : old) {
-    if (!entry.first) continue;
+  for (const Entry& entry : old) {
+    if (entry.ref == 0) continue;
     std::size_t pos = entry.hash & mask;
-    while (slots_[pos].first) pos = (pos + 1) & mask;
+    while (slots_[pos].ref != 0) pos = (pos + 1) & mask;
     slots_[pos] = entry;
   }
 }
@@ -47,65 +48,81 @@ void TextIndex::Reserve(std::size_t keys) {
   if (size > slots_.size()) Rehash(size);
 }
 
-SeqSet& TextIndex::RestOf(Entry& entry) {
-  if (entry.rest == 0) {
+const SeqSet* TextIndex::Rest(const Entry& entry) const {
+  const std::uint32_t rest = items_.AtRef(entry.ref)->*rest_;
+  return rest == 0 ? nullptr : &rests_[rest - 1];
+}
+
+SeqSet& TextIndex::RestOf(Item& first) {
+  std::uint32_t& rest = first.*rest_;
+  if (rest == 0) {
     if (free_rests_.empty()) {
       rests_.emplace_back();
-      entry.rest = static_cast<std::uint32_t>(rests_.size());
+      rest = static_cast<std::uint32_t>(rests_.size());
     } else {
-      entry.rest = free_rests_.back();
+      rest = free_rests_.back();
       free_rests_.pop_back();
     }
   }
-  return rests_[entry.rest - 1];
+  return rests_[rest - 1];
 }
 
-void TextIndex::DropRest(Entry& entry) {
-  if (entry.rest == 0) return;
-  rests_[entry.rest - 1] = SeqSet();  // gives its memory back
-  free_rests_.push_back(entry.rest);
-  entry.rest = 0;
+void TextIndex::DropRest(Item& first) {
+  std::uint32_t& rest = first.*rest_;
+  if (rest == 0) return;
+  rests_[rest - 1] = SeqSet();  // gives its memory back
+  free_rests_.push_back(rest);
+  rest = 0;
 }
 
 void TextIndex::Add(Item& item) {
   Reserve(count_ + 1);
-  const std::string& key = key_of_(item);
+  const std::string& key = item.*key_;
   const auto hash = static_cast<std::uint32_t>(Hash(key));
   Entry& slot = slots_[SlotOf(key, hash)];
-  if (!slot.first) {
+  item.*rest_ = 0;
+  if (slot.ref == 0) {
     slot.hash = hash;
-    slot.first = &item;
+    slot.ref = ItemMap::RefOf(item);
     ++count_;
     return;
   }
-  SeqSet& rest = RestOf(slot);
-  if (item.Seq() < slot.first->Seq()) {
-    rest.Insert(slot.first->Seq());
-    slot.first = &item;
+  Item& first = *items_.AtRef(slot.ref);
+  if (item.Seq() < first.Seq()) {
+    // The item becomes the earliest and takes the list over.
+    RestOf(first).Insert(first.Seq());
+    item.*rest_ = first.*rest_;
+    first.*rest_ = 0;
+    slot.ref = ItemMap::RefOf(item);
   } else {
-    rest.Insert(item.Seq());  // new items have the highest Seq: an append
+    RestOf(first).Insert(item.Seq());  // new items have the highest Seq: an append
   }
 }
 
-void TextIndex::Remove(const Item& item, ItemMap& items) {
+void TextIndex::Remove(Item& item) {
   if (count_ == 0) return;
-  const std::string& key = key_of_(item);
+  const std::string& key = item.*key_;
   const std::size_t pos = SlotOf(key, static_cast<std::uint32_t>(Hash(key)));
   Entry& slot = slots_[pos];
-  if (!slot.first) return;
-  if (slot.first != &item) {
-    if (slot.rest == 0) return;
-    SeqSet& rest = rests_[slot.rest - 1];
-    rest.Erase(item.Seq());
-    if (rest.empty()) DropRest(slot);
-  } else if (slot.rest == 0) {
+  if (slot.ref == 0) return;
+  Item& first = *items_.AtRef(slot.ref);
+  const std::uint32_t rest = first.*rest_;
+  if (&first != &item) {
+    if (rest == 0) return;
+    SeqSet& later = rests_[rest - 1];
+    later.Erase(item.Seq());
+    if (later.empty()) DropRest(first);
+  } else if (rest == 0) {
     EraseSlot(pos);
   } else {
-    SeqSet& rest = rests_[slot.rest - 1];
-    const Seq next = rest.First();
-    slot.first = items.Find(next);
-    rest.Erase(next);
-    if (rest.empty()) DropRest(slot);
+    SeqSet& later = rests_[rest - 1];
+    const Seq next_seq = later.First();
+    later.Erase(next_seq);
+    Item& next = *items_.Find(next_seq);
+    slot.ref = ItemMap::RefOf(next);
+    item.*rest_ = 0;
+    next.*rest_ = rest;
+    if (later.empty()) DropRest(next);
   }
 }
 
@@ -116,7 +133,7 @@ void TextIndex::EraseSlot(std::size_t pos) {
   slots_[pos] = Entry{};
   --count_;
   std::size_t gap = pos;
-  for (std::size_t next = (gap + 1) & mask; slots_[next].first; next = (next + 1) & mask) {
+  for (std::size_t next = (gap + 1) & mask; slots_[next].ref != 0; next = (next + 1) & mask) {
     const std::size_t home = slots_[next].hash & mask;
     // The entry may move into the gap when its home does not lie in (gap, next].
     const bool home_in_between =
@@ -143,9 +160,10 @@ std::size_t TextIndex::Count(const Entry* entry) const {
 
 Seq TextIndex::Next(const Entry* entry, Seq after) const {
   if (!entry) return kNoSeq;
-  if (entry->first->Seq() > after) return entry->first->Seq();
-  const SeqSet* rest = Rest(*entry);
-  return rest ? rest->NextAfter(after) : kNoSeq;
+  const Item& first = *items_.AtRef(entry->ref);
+  if (first.Seq() > after) return first.Seq();
+  const std::uint32_t rest = first.*rest_;
+  return rest == 0 ? kNoSeq : rests_[rest - 1].NextAfter(after);
 }
 
 }  // namespace model
