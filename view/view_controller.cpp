@@ -11,6 +11,7 @@ namespace {
 constexpr std::uint32_t kBoldExpanded = node::kStateBold | node::kStateExpanded;
 constexpr std::uint32_t kRefreshStateMask = node::kStateOverlayMask | kBoldExpanded;
 constexpr std::int32_t kHiddenLevel = 10;
+constexpr int kRebuildLookAhead = 8;  // items; enough to cover a memory access
 
 std::uint32_t OverlayState(std::int32_t overlay) {
   return (static_cast<std::uint32_t>(overlay) << 8) & node::kStateOverlayMask;
@@ -289,11 +290,35 @@ void ViewController::RefreshItemNode(const model::Item& item) {
   tree_->SetItem(item.TreeNode, n);
 }
 
-void ViewController::ForgetAllNodes() {
-  nodes_.ForEach([this](Node node, model::Seq seq) {
-    model::Item* item = store_.FindItemPtr(seq);
-    if (item != nullptr && item->TreeNode == node) item->TreeNode = kNoNode;
-  });
+void ViewController::ForgetAllNodes(std::int32_t walked_tab) {
+  // Whether an item is one of walked_tab's: nodes are recorded mostly in Seq order, so a
+  // cursor over the tab's Seqs keeps pace with the walk. An item it misses is just made to
+  // forget its node like any other.
+  struct Membership {
+    const model::Store& store;
+    std::int32_t tab;
+    model::Store::SeqSet::Cursor cursor;
+    model::Seq member;
+    bool Holds(model::Seq seq) {
+      while (member != model::kNoSeq && member < seq) member = store.NextOfTab(tab, cursor);
+      return member == seq;
+    }
+  };
+  Membership now{store_, walked_tab, {}, model::kNoSeq};
+  Membership ahead{store_, walked_tab, {}, model::kNoSeq};
+  if (walked_tab >= 0) {
+    now.member = store_.NextOfTab(walked_tab, now.cursor);
+    ahead.member = store_.NextOfTab(walked_tab, ahead.cursor);
+  }
+  nodes_.ForEach(
+      [&](Node node, model::Seq seq) {
+        if (walked_tab >= 0 && now.Holds(seq)) return;
+        model::Item* item = store_.FindItemPtr(seq);
+        if (item != nullptr && item->TreeNode == node) item->TreeNode = kNoNode;
+      },
+      [&](model::Seq seq) {
+        if (walked_tab < 0 || !ahead.Holds(seq)) store_.PrefetchItem(seq);
+      });
   nodes_.Clear();
 }
 
@@ -315,8 +340,8 @@ void ViewController::ForgetSubtree(Node top) {
   }
 }
 
-void ViewController::ClearTree() {
-  ForgetAllNodes();
+void ViewController::ClearTree(std::int32_t walked_tab) {
+  ForgetAllNodes(walked_tab);
   if (tree_ == nullptr) return;
   tree_->Show(false);
   {
@@ -360,7 +385,12 @@ void ViewController::RebuildTree(std::int32_t index) {
   rebuilding_ = true;
   store_.SetCurrentTab(index);
   if (tabs_ != nullptr) tabs_->SetCurSel(index);
-  ClearTree();
+  // Without a sort through the host nothing changes the store during the walk below, so
+  // the tab's own items are left to forget their old nodes when the walk reaches them,
+  // which reads each item once instead of twice. (An old handle is harmless meanwhile: it
+  // counts only while the node table records it for the item.)
+  const bool host_sorts = sorted_ == 2 && (sorter_ || compare_);
+  ClearTree(host_sorts ? -1 : index);
 
   // The tab's own items in Seq order. A sort through the host can run host code that adds
   // or moves items; the cursor finds its place afresh whenever the tab's list has changed.
@@ -370,18 +400,37 @@ void ViewController::RebuildTree(std::int32_t index) {
     item.Flags &= ~model::kFlagSelect;
     remembered = item.Seq();
   };
+  // Memory is asked for ahead of the walk, so that a large tab's rebuild does not wait for
+  // each item in turn: the items a few steps ahead, and the ID index slots of the parents
+  // of the items half as far ahead (a parent is found at a random place in the index).
+  // Hints only; the store may change meanwhile.
+  model::Store::SeqSet::Cursor far_ahead;
+  model::Store::SeqSet::Cursor ahead;
+  const auto prefetch_ahead = [&] {
+    store_.PrefetchItem(store_.NextOfTab(index, far_ahead));
+    const model::Item* item = store_.FindItemPtr(store_.NextOfTab(index, ahead));
+    if (item != nullptr && !item->Parent().empty()) store_.PrefetchFindItem(item->Parent());
+  };
+  for (int i = 0; i < kRebuildLookAhead; ++i) {
+    store_.PrefetchItem(store_.NextOfTab(index, far_ahead));
+  }
+  for (int i = 0; i < kRebuildLookAhead; ++i) prefetch_ahead();
   model::Store::SeqSet::Cursor cursor;
-  if (sorted_ != 2 || (!sorter_ && !compare_)) {
+  if (!host_sorts) {
     for (model::Seq seq = store_.NextOfTab(index, cursor); seq != model::kNoSeq;
          seq = store_.NextOfTab(index, cursor)) {
+      prefetch_ahead();
       model::Item* item = store_.FindItemPtr(seq);
-      if (item == nullptr || item->Level >= kHiddenLevel) continue;
+      if (item == nullptr) continue;
+      item->TreeNode = kNoNode;  // left to this walk by ClearTree
+      if (item->Level >= kHiddenLevel) continue;
       InsertNode(*item);
       take_selection(*item);
     }
   } else {
     for (model::Seq seq = store_.NextOfTab(index, cursor); seq != model::kNoSeq;
          seq = store_.NextOfTab(index, cursor)) {
+      prefetch_ahead();
       model::Item* item = store_.FindItemPtr(seq);
       if (item == nullptr || item->Level >= kHiddenLevel) continue;
       InsertNode(*item);

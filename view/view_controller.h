@@ -214,8 +214,9 @@ class ViewController final : public model::ViewRequests {
   void InsertNode(model::Item& item);
   void SortAfterInsert(Node parent);
   // Hides the tree, removes every node and shows it again; every item forgets its node.
-  void ClearTree();
-  void ForgetAllNodes();
+  // Items of `walked_tab` (when not -1) are left to the rebuild walk that follows.
+  void ClearTree(std::int32_t walked_tab = -1);
+  void ForgetAllNodes(std::int32_t walked_tab = -1);
   // Makes the items of `node` and of every node below it forget their nodes.
   void ForgetSubtree(Node node);
   bool NodeAlive(Node node) const { return nodes_.Contains(node); }
