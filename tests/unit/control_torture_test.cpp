@@ -286,28 +286,7 @@ class Torture : public testing_support::ControlHarness {
     ASSERT_EQ(store.CheckInvariants(), "");
     ASSERT_FALSE(impl().view.Rebuilding());
     ASSERT_EQ(impl().view.BusyDepth(), 0);
-    int nodes = 0;
-    std::vector<view::Node> pending = Tree().Children(view::kRootNode);
-    while (!pending.empty()) {
-      const view::Node n = pending.back();
-      pending.pop_back();
-      ++nodes;
-      for (view::Node c : Tree().Children(n)) pending.push_back(c);
-      view::NodeItem data;
-      data.mask = view::node::kParam;
-      ASSERT_TRUE(Tree().GetItem(n, data));
-      const model::Item* item = store.FindItemPtr(static_cast<model::Seq>(data.param));
-      ASSERT_NE(item, nullptr) << "a node names removed Seq " << data.param;
-      ASSERT_EQ(item->TreeNode, n) << "item " << item->ID() << " does not know its node";
-    }
-    ASSERT_EQ(nodes, Tree().GetCount());
-    for (const auto& [seq, item] : store.Items()) {
-      if (item.TreeNode == view::kNoNode) continue;
-      view::NodeItem data;
-      data.mask = view::node::kParam;
-      ASSERT_TRUE(Tree().GetItem(item.TreeNode, data)) << item.ID() << " keeps a dead node";
-      ASSERT_EQ(data.param, seq);
-    }
+    ASSERT_EQ(testing_support::TreeDisagreement(Tree(), store), "");
     ASSERT_EQ(Tabs().GetItemCount(), store.TabCount());
     for (int i = 0; i < Tabs().GetItemCount(); ++i) {
       std::string text;

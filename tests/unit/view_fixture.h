@@ -13,6 +13,7 @@
 
 #include "model/record.h"
 #include "model/store.h"
+#include "support/tree_check.h"
 #include "view/sim/sim_views.h"
 #include "view/view_controller.h"
 
@@ -130,53 +131,16 @@ class ViewFixture : public ::testing::Test {
   model::Item& ItemOf(const std::string& id) { return *store.FindItemById(id); }
   view::Node NodeOf(const std::string& id) const { return store.FindItemById(id)->TreeNode; }
 
-  std::string IdOfNode(view::Node node) {
-    view::NodeItem n;
-    n.mask = view::node::kParam;
-    if (!Tree().GetItem(node, n)) return "?";
-    const model::Item* item = store.FindItemPtr(static_cast<model::Seq>(n.param));
-    return item != nullptr ? item->ID() : "?";
-  }
+  std::string IdOfNode(view::Node node) { return testing_support::IdOfNode(Tree(), store, node); }
 
   // The tree as IDs in tree order, children in parentheses: "a(b,c),d".
   std::string Outline(view::Node parent = view::kRootNode) {
-    std::string out;
-    for (view::Node n : Tree().Children(parent)) {
-      if (!out.empty()) out += ',';
-      out += IdOfNode(n);
-      const std::string inner = Outline(n);
-      if (!inner.empty()) out += "(" + inner + ")";
-    }
-    return out;
+    return testing_support::TreeOutline(Tree(), store, parent);
   }
 
-  // Store and tree agree: every node names a live item that knows it as its node, every
-  // node an item remembers is in the tree with that item's Seq, and the store's indexes
-  // hold.
+  // Store and tree agree (support/tree_check.h), and no busy section is left open.
   void ExpectConsistent() {
-    EXPECT_EQ(store.CheckInvariants(), "");
-    std::vector<view::Node> pending = Tree().Children(view::kRootNode);
-    int nodes = 0;
-    while (!pending.empty()) {
-      const view::Node n = pending.back();
-      pending.pop_back();
-      ++nodes;
-      for (view::Node c : Tree().Children(n)) pending.push_back(c);
-      view::NodeItem data;
-      data.mask = view::node::kParam;
-      ASSERT_TRUE(Tree().GetItem(n, data));
-      const model::Item* item = store.FindItemPtr(static_cast<model::Seq>(data.param));
-      ASSERT_NE(item, nullptr) << "node " << n << " names a removed item";
-      EXPECT_EQ(item->TreeNode, n) << "item " << item->ID() << " does not know its node";
-    }
-    EXPECT_EQ(nodes, Tree().GetCount());
-    for (const auto& [seq, item] : store.Items()) {
-      if (item.TreeNode == view::kNoNode) continue;
-      view::NodeItem data;
-      data.mask = view::node::kParam;
-      ASSERT_TRUE(Tree().GetItem(item.TreeNode, data)) << item.ID() << " keeps a stale node";
-      EXPECT_EQ(data.param, seq);
-    }
+    EXPECT_EQ(testing_support::TreeDisagreement(Tree(), store), "");
     EXPECT_EQ(view.BusyDepth(), 0);
   }
 

@@ -10,6 +10,7 @@
 #include "control/tabbed_list_impl.h"
 #include "events/navigator.h"
 #include "support/event_recorder.h"
+#include "support/tree_check.h"
 #include "view/sim/sim_views.h"
 
 namespace testing_support {
@@ -51,22 +52,11 @@ class ControlHarness {
     return point.value_or(view::Point{-1, -1});
   }
   std::string IdOfNode(view::Node node) {
-    view::NodeItem n;
-    n.mask = view::node::kParam;
-    if (!Tree().GetItem(node, n)) return "?";
-    const model::Item* item = impl().store.FindItemPtr(static_cast<model::Seq>(n.param));
-    return item ? item->ID() : "?";
+    return testing_support::IdOfNode(Tree(), impl().store, node);
   }
   // The tree as IDs in tree order, children in parentheses: "a(b,c),d".
   std::string Outline(view::Node parent = view::kRootNode) {
-    std::string out;
-    for (view::Node n : Tree().Children(parent)) {
-      if (!out.empty()) out += ',';
-      out += IdOfNode(n);
-      const std::string inner = Outline(n);
-      if (!inner.empty()) out += "(" + inner + ")";
-    }
-    return out;
+    return TreeOutline(Tree(), impl().store, parent);
   }
   // The events since the last call; focus reports left out unless asked for.
   std::vector<std::string> Events(bool with_focus = false) {
