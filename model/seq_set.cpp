@@ -27,6 +27,9 @@ void SeqSet::Insert(Seq seq) {
         std::binary_search(side_.begin(), side_.end(), seq)) {
       return;
     }
+    // Most lists stay short (the later children of one parent): the first allocation takes
+    // what the smallest heap block holds anyway, rather than growing 1, 2, 4.
+    if (main_.capacity() == 0) main_.reserve(4);
     main_.push_back(seq);
     return;
   }
@@ -49,11 +52,11 @@ bool SeqSet::Erase(Seq seq) {
   if (pos < main_.size() && main_[pos] == seq) {
     main_[pos] = ~seq;
     ++dead_;
-    if (pos == head_) head_ = LiveFrom(head_);
+    if (pos == head_) head_ = static_cast<std::uint32_t>(LiveFrom(head_));
     if (dead_ == main_.size()) {
       main_.clear();
       head_ = dead_ = 0;
-    } else if (dead_ >= 16 && dead_ * 2 > main_.size()) {
+    } else if (dead_ >= 16 && std::size_t{dead_} * 2 > main_.size()) {
       Compact();
     }
     return true;
