@@ -85,7 +85,7 @@ class SeqSet {
   void Compact();
   void MergeSide();
 
-  std::vector<Seq> main_;  // ascending by SeqOf; dead entries are negative
+  std::vector<Seq> main_;   // ascending by SeqOf; dead entries are negative
   std::uint32_t head_ = 0;  // main_ before this position holds only dead entries
   std::uint32_t dead_ = 0;
   std::vector<Seq> side_;  // ascending, all live, none in main_

@@ -78,7 +78,7 @@ class TextIndex {
   ItemMap& items_;
   std::vector<Entry> slots_;  // size 0 or a power of two
   std::size_t count_ = 0;
-  std::deque<SeqSet> rests_;  // a deque: growing it moves no list
+  std::deque<SeqSet> rests_;               // a deque: growing it moves no list
   std::vector<std::uint32_t> free_rests_;  // 1 + an unused list of rests_
 };
 
