@@ -6,9 +6,10 @@
 // a block or page once nothing in it is live, so Seqs that were used up by removed items
 // cost next to nothing. The table holds pointers into a pool of item slots that never
 // move: an item keeps its address until it is erased. Each slot has a number (its Ref),
-// from which the item is found by arithmetic alone; the indexes hold Refs, 4 bytes each.
-// The pool reuses freed slots; a new store fills it in Seq order, so walks read memory in
-// order.
+// from which the item is found by arithmetic and one read of a short table; the indexes
+// hold Refs, 4 bytes each. The pool reuses freed slots (so it holds as many as were ever
+// live at once) and is given back whole when the map becomes empty; a new store fills it
+// in Seq order, so walks read memory in order.
 #pragma once
 
 #include <array>

@@ -8,7 +8,7 @@
 // - ID -> ascending Seqs, so FindItem answers the earliest item without a walk;
 // - Parent -> ascending child Seqs, for FindFirstChild and child walks;
 // - TabIndex -> ascending Seqs, so a tab's items are walked without touching the others.
-// The ID and Parent entries hold the earliest item itself (items do not move), so a lookup
+// The ID and Parent entries name the earliest item's slot (items do not move), so a lookup
 // by ID costs one hash probe and no search of ItemMap (model/text_index.h). ItemMap is a
 // table indexed by Seq (model/item_map.h), the Seq lists are sorted vectors
 // (model/seq_set.h): finding an item by Seq and walking a tab read memory in order.
