@@ -45,6 +45,12 @@ class ItemMap {
   const Item* Find(Seq seq) const { return Slot::Get(FindSlot(seq)); }
   // The number of a held item's slot (never 0), and the item in the slot with a number.
   static std::uint32_t RefOf(const Item& item) { return item.ref_; }
+  // Whether a number names a slot that holds an item (for debug checks).
+  bool HoldsRef(std::uint32_t ref) const {
+    if (ref == 0 || ref > fresh_) return false;
+    const auto [chunk, offset] = Locate(ref - 1);
+    return chunks_[chunk][offset].item.has_value();
+  }
   Item* AtRef(std::uint32_t ref) const {
     const auto [chunk, offset] = Locate(ref - 1);
     return &*chunks_[chunk][offset].item;

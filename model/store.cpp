@@ -275,6 +275,10 @@ void Store::RemoveAll() {
 
 std::string Store::CheckIndex(const TextIndex& index, const char* name) const {
   std::ostringstream fault;
+  if (std::string links = index.CheckLinks(); !links.empty()) {
+    fault << name << " index: " << links;
+    return fault.str();
+  }
   bool ok = true;
   std::size_t total = 0;
   index.ForEach([&](const std::string& key, const TextIndex::Entry& entry) {
@@ -340,11 +344,11 @@ std::string Store::CheckInvariants() const {
     }
     if (!entry.LevelParents[0].empty()) return "LevelParents slot 0 is not empty";
   }
+  if (std::string layout = items_.Check(); !layout.empty()) return layout;
   if (std::string fault_text = CheckIndex(by_id_, "ID"); !fault_text.empty()) return fault_text;
   if (std::string fault_text = CheckIndex(by_parent_, "Parent"); !fault_text.empty()) {
     return fault_text;
   }
-  if (std::string layout = items_.Check(); !layout.empty()) return layout;
   std::size_t by_tab_total = 0;
   for (const SeqSet& seqs : by_tab_) {
     if (std::string layout = seqs.Check(); !layout.empty()) return "tab index: " + layout;

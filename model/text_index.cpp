@@ -152,6 +152,18 @@ void TextIndex::Clear() {
   free_rests_.clear();
 }
 
+std::string TextIndex::CheckLinks() const {
+  std::size_t used = 0;
+  for (const Entry& slot : slots_) {
+    if (slot.ref == 0) continue;
+    ++used;
+    if (!items_.HoldsRef(slot.ref)) return "an index slot names no item";
+    if (items_.AtRef(slot.ref)->*rest_ > rests_.size()) return "an item names no list";
+  }
+  if (used != count_) return "the index miscounts its keys";
+  return {};
+}
+
 std::size_t TextIndex::Count(const Entry* entry) const {
   if (!entry) return 0;
   const SeqSet* rest = Rest(*entry);

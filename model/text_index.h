@@ -58,6 +58,10 @@ class TextIndex {
   // The list field of an item (for the debug check: 0 in all but the earliest items).
   std::uint32_t RestOfItem(const Item& item) const { return item.*rest_; }
 
+  // Debug check that every slot names a held item and every list number a list: empty
+  // when so (then ForEach and Rest are safe to use), else the first fault found.
+  std::string CheckLinks() const;
+
   template <typename Visit>
   void ForEach(Visit visit) const {
     for (const Entry& slot : slots_) {
