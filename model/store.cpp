@@ -38,13 +38,13 @@ void Store::SetViews(ViewRequests* views) { views_ = views ? views : &NoViewsIns
 // ---- Lookups -------------------------------------------------------------------------------
 
 Seq Store::FindItem(std::string_view id) const {
-  const Item* item = by_id_.First(by_id_.Find(id));
+  const Item* item = by_id_.FindFirst(id);
   return item ? item->seq_ : kNoSeq;
 }
 
-Item* Store::FindItemById(std::string_view id) { return by_id_.First(by_id_.Find(id)); }
+Item* Store::FindItemById(std::string_view id) { return by_id_.FindFirst(id); }
 
-const Item* Store::FindItemById(std::string_view id) const { return by_id_.First(by_id_.Find(id)); }
+const Item* Store::FindItemById(std::string_view id) const { return by_id_.FindFirst(id); }
 
 Seq Store::FindNextWithId(std::string_view id, Seq after) const {
   return by_id_.Next(by_id_.Find(id), after);

@@ -20,6 +20,18 @@ const TextIndex::Entry* TextIndex::Find(std::string_view key) const {
   return slot.ref != 0 ? &slot : nullptr;
 }
 
+Item* TextIndex::FindFirst(std::string_view key) const {
+  if (count_ == 0) return nullptr;
+  const auto hash = static_cast<std::uint32_t>(Hash(key));
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t pos = hash & mask; slots_[pos].ref != 0; pos = (pos + 1) & mask) {
+    if (slots_[pos].hash != hash) continue;
+    Item* item = items_.AtRef(slots_[pos].ref);
+    if (item->*key_ == key) return item;
+  }
+  return nullptr;
+}
+
 void TextIndex::Prefetch(std::string_view key) const {
 #if defined(__GNUC__)
   if (slots_.empty()) return;

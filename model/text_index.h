@@ -35,6 +35,8 @@ class TextIndex {
   TextIndex(KeyField key, RestField rest, ItemMap& items) : key_(key), rest_(rest), items_(items) {}
 
   const Entry* Find(std::string_view key) const;
+  // The earliest item with the key, or null: Find and First in one probe.
+  Item* FindFirst(std::string_view key) const;
   // The earliest item with the entry's key; null for no entry.
   Item* First(const Entry* entry) const { return entry ? items_.AtRef(entry->ref) : nullptr; }
   // Asks the memory system for the slot where the key's probe starts (a hint only).
