@@ -15,7 +15,10 @@ std::uint32_t ItemMap::TakeSlot() {
   }
   if (fresh_ == capacity_) {
     const std::size_t count = chunks_.size();
-    const std::size_t size = count == 0 ? 16 : count <= 4 ? std::size_t{16} << (count - 1) : kChunk;
+    const std::size_t ramp = kChunkBits - 4;  // chunks before the first of full size
+    const std::size_t size = count == 0      ? 16
+                             : count <= ramp ? std::size_t{16} << (count - 1)
+                                             : kChunk;
     chunks_.push_back(std::make_unique<Slot[]>(size));
     capacity_ += static_cast<std::uint32_t>(size);
   }

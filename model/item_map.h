@@ -85,7 +85,8 @@ class ItemMap {
   static constexpr int kPageBits = 8;   // 256 blocks per page
   static constexpr std::size_t kBlockSeqs = std::size_t{1} << kBlockBits;
   static constexpr std::size_t kPageBlocks = std::size_t{1} << kPageBits;
-  static constexpr std::size_t kChunk = 256;  // slots per chunk, but for the first ones
+  static constexpr int kChunkBits = 8;
+  static constexpr std::size_t kChunk = std::size_t{1} << kChunkBits;  // slots per chunk
 
   // Cache-line aligned, so that an item's first fields (ID, Text, Parent and the numbers a
   // rebuild reads) share as few lines as they can.
@@ -111,14 +112,14 @@ class ItemMap {
     return block ? block->slots[index & (kBlockSeqs - 1)] : nullptr;
   }
   // The chunk and the place in it of the slot with an index (its Ref - 1). The first
-  // chunks hold 16, 16, 32, 64 and 128 slots (so a small store stays small), then kChunk.
+  // chunks hold 16, 16, 32, ... kChunk / 2 slots (so a small store stays small), then kChunk.
   static std::pair<std::size_t, std::size_t> Locate(std::uint32_t index) {
     if (index < 16) return {0, index};
     if (index < kChunk) {
       const int width = std::bit_width(index);
       return {static_cast<std::size_t>(width - 4), index - (std::uint32_t{1} << (width - 1))};
     }
-    return {4 + index / kChunk, index % kChunk};
+    return {kChunkBits - 4 + (index >> kChunkBits), index & (kChunk - 1)};
   }
   std::uint32_t TakeSlot();  // the index of a free slot
 
