@@ -72,6 +72,38 @@ bool KeyAt(std::string_view text, std::size_t pos, std::string_view name) {
   return mark == ':' || mark == '=';
 }
 
+// For each byte, the positions in kKeys of the keys whose name begins with it (in either
+// case), ascending, ended by kNoKey: most bytes of a record begin no key, and those that do
+// need only these few tried.
+inline constexpr std::uint8_t kNoKey = 0xFF;
+using KeyList = std::array<std::uint8_t, 5>;
+constexpr std::array<KeyList, 256> kKeysByFirstByte = [] {
+  std::array<KeyList, 256> table{};
+  for (KeyList& list : table) list.fill(kNoKey);
+  for (std::size_t k = 0; k < kKeys.size(); ++k) {
+    const auto upper = static_cast<unsigned char>(kKeys[k].name[0]);
+    for (const unsigned char byte : {upper, static_cast<unsigned char>(upper + 32)}) {
+      KeyList& list = table[byte];
+      std::size_t n = 0;
+      while (list[n] != kNoKey) ++n;
+      list[n] = static_cast<std::uint8_t>(k);
+    }
+  }
+  return table;
+}();
+
+// The position in kKeys of the key at `pos`, trying only keys from position `from` on, or
+// kNoKey. At most one key can match at a place (no name followed by ':' or '=' begins
+// another name), so the first match is the one the key order gives.
+std::uint8_t KeyFrom(std::string_view text, std::size_t pos, std::size_t from) {
+  if (pos >= text.size()) return kNoKey;
+  for (const std::uint8_t k : kKeysByFirstByte[static_cast<unsigned char>(text[pos])]) {
+    if (k == kNoKey) break;
+    if (k >= from && KeyAt(text, pos, kKeys[k].name)) return k;
+  }
+  return kNoKey;
+}
+
 bool IsEndRecord(std::string_view rest) {
   return rest.size() == 3 && UpperAscii(rest[0]) == 'E' && UpperAscii(rest[1]) == 'N' &&
          UpperAscii(rest[2]) == 'D';
@@ -175,14 +207,19 @@ Record ParseRecord(std::string_view text, char delimiter) {
       end.End = true;
       return end;
     }
-    for (const KeyName& key : kKeys) {
-      if (!KeyAt(text, pos, key.name)) continue;
+    // Every key is tried once at each place, in order: after a value, the keys that come
+    // later in the order are still tried where the value ended.
+    for (std::size_t from = 0;;) {
+      const std::uint8_t k = KeyFrom(text, pos, from);
+      if (k == kNoKey) break;
+      const KeyName& key = kKeys[k];
       pos += key.name.size() + 1;
       while (pos < text.size() && text[pos] == ' ') ++pos;
       std::size_t end = text.find(delimiter, pos);
       if (end == std::string_view::npos) end = text.size();
       Apply(record, key.key, text.substr(pos, end - pos));
       pos = end;
+      from = std::size_t{k} + 1;
     }
     if (pos >= text.size()) break;
     ++pos;  // past the delimiter after a value, or past one byte of stray text
