@@ -18,7 +18,13 @@ std::int32_t KeyValue(int virtual_key) {
 }  // namespace
 
 std::string ItemInfoText(const model::Item& item) {
-  return "ID:" + item.ID() + ", Parent:" + item.Parent() + ", Tag:" + item.Tag;
+  std::string info = "ID:";
+  info.append(item.ID())
+      .append(", Parent:")
+      .append(item.Parent())
+      .append(", Tag:")
+      .append(item.Tag);
+  return info;
 }
 
 // ---- Lookups ---------------------------------------------------------------------------
@@ -51,7 +57,7 @@ model::Item* Interaction::ItemAt(std::optional<model::Seq> seq) const {
 
 std::string Interaction::IdOf(const view::NotifyNode& side) const {
   const model::Item* item = ItemAt(SeqOf(side));
-  return item ? item->ID() : std::string();
+  return item ? std::string(item->ID()) : std::string();
 }
 
 Interaction::Pointer Interaction::PointerItem() const {
@@ -122,8 +128,8 @@ void Interaction::ClickItem(model::Seq seq) {
   if (context_.ItemGeneration() != generation) return;
   item = store.FindItemPtr(seq);
   if (item == nullptr || item->Href.empty()) return;
-  const std::string href = item->Href;
-  const std::string frame = item->Frame;
+  const std::string href = item->Href.str();
+  const std::string frame = item->Frame.str();
   NavigateItem(navigator_, href, frame);
 }
 
@@ -133,8 +139,8 @@ int Interaction::CompareForSort(std::int64_t param1, std::int64_t param2) {
   const model::Item* first = ItemAt(SeqOfParam(param1));
   const model::Item* second = ItemAt(SeqOfParam(param2));
   if (first == nullptr || second == nullptr) return 0;
-  std::string id1 = first->ID();
-  std::string id2 = second->ID();
+  std::string id1(first->ID());
+  std::string id2(second->ID());
   context_.SetSortCompare(0);
   FireTreeSortCompare(sinks_, id1, id2);
   const std::int32_t verdict = context_.SortCompare();
@@ -287,7 +293,7 @@ int Interaction::OnItemExpanding(const view::TreeNotify& n) {
   const model::Item* item = ItemAt(SeqOf(n.new_node));
   if (item == nullptr) return 0;
   const bool opening = (n.action & static_cast<int>(view::ExpandCode::kExpand)) != 0;
-  std::string id = item->ID();
+  std::string id(item->ID());
   // The wait cursor shows while a host loads the children inside TreeOpening.
   model::ViewRequests& views = context_.ItemStore().Views();
   views.AdjustBusy(+1);
@@ -310,7 +316,7 @@ int Interaction::OnItemExpanded(const view::TreeNotify& n) {
   } else {
     item->Flags &= ~model::kFlagExpand;
   }
-  std::string id = item->ID();
+  std::string id(item->ID());
   view::NodeItem pictures;
   pictures.mask = view::node::kImage | view::node::kSelectedImage;
   pictures.image = opened ? item->Opic : item->Cpic;

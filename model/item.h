@@ -4,6 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "model/item_text.h"
 
 namespace model {
 
@@ -38,18 +41,18 @@ class Store;
 class Item {
   friend class Store;
   friend class ItemMap;
-  std::string id_;
+  ItemText id_;
 
  public:
-  const std::string& ID() const { return id_; }
-  const std::string& Parent() const { return parent_; }
+  std::string_view ID() const { return id_; }
+  std::string_view Parent() const { return parent_; }
   std::int32_t TabIndex() const { return tab_index_; }
   std::int32_t Seq() const { return seq_; }
 
-  std::string Text;
+  ItemText Text;
 
  private:
-  std::string parent_;
+  ItemText parent_;
 
  public:
   NodeHandle TreeNode = kNoNode;
@@ -80,9 +83,9 @@ class Item {
   std::uint32_t parent_rest_ = 0;
 
  public:
-  std::string Href;
-  std::string Frame;
-  std::string Tag;
+  ItemText Href;
+  ItemText Frame;
+  ItemText Tag;
 };
 
 // One tab. Index and LevelParents are kept by the store; callers only read them.

@@ -7,7 +7,7 @@ namespace {
 
 std::string IdAt(const Store& store, Seq seq) {
   const Item* item = store.FindItemPtr(seq);
-  return item ? item->ID() : std::string();
+  return item ? std::string(item->ID()) : std::string();
 }
 
 ChildAnswer AnswerFor(const Store& store, Seq seq) {

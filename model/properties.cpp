@@ -43,7 +43,7 @@ void RefreshItem(Store& store, Seq seq) {
 std::string GetTextProperty(const Store& store, std::string_view id, TextField field) {
   const Item* item = store.FindItemById(id);
   if (!item) return {};
-  return *TextOf(*item, field);
+  return TextOf(*item, field)->str();
 }
 
 void PutTextProperty(Store& store, std::string_view id, TextField field, std::string value) {
@@ -125,7 +125,7 @@ void PutNumberProperty(Store& store, std::string_view id, NumberField field, std
 
 std::string GetParentProperty(const Store& store, std::string_view id) {
   const Item* item = store.FindItemById(id);
-  return item ? item->Parent() : std::string();
+  return item ? std::string(item->Parent()) : std::string();
 }
 
 void PutParentProperty(Store& store, std::string_view id, std::string parent) {

@@ -110,7 +110,7 @@ bool IsEndRecord(std::string_view rest) {
 }
 
 // "NONE" or "none" exactly means no navigation target.
-void ClearIfNone(std::string& field) {
+void ClearIfNone(ItemText& field) {
   if (field == "NONE" || field == "none") field.clear();
 }
 
@@ -237,7 +237,7 @@ void StoreRecord(Store& store, Record record) {
     return;
   }
 
-  std::string id = std::move(record.ID);
+  ItemText id = std::move(record.ID);
   if (id.empty()) id = "ID" + std::to_string(store.NextSeq());
 
   // What the display style needs; a refused record leaves no trace.
@@ -269,7 +269,7 @@ void StoreRecord(Store& store, Record record) {
     if (store.ViewReady()) store.Views().SetTabPicture(tab_index, record.TabPic);
   }
 
-  std::string parent = std::move(record.Parent);
+  ItemText parent = std::move(record.Parent);
   std::int32_t level = record.Level;
   if (!parent.empty()) {
     if (parent == id) {

@@ -5,7 +5,7 @@
 // and are taken as they stand. There is no quoting.
 //
 // NUL bytes: a NUL is an ordinary byte of text everywhere in the item model. Records are
-// std::string / std::string_view with explicit lengths, never NUL-terminated buffers, so
+// ItemText / std::string_view with explicit lengths, never NUL-terminated buffers, so
 // - a NUL inside a value stays part of the value (an ID "a\0b" is three bytes long and
 //   differs from "a"); values come back byte for byte from ItemString and the getters;
 // - a NUL never matches a key letter, so a key broken by a NUL is stray text, and text
@@ -29,17 +29,17 @@ class Store;
 // What one record gave, before the rules of AddItemRecord apply.
 struct Record {
   bool End = false;  // an END record: every other field is at its default
-  std::string Tab;
+  ItemText Tab;
   std::int32_t TabPic = 0;
-  std::string Text;
-  std::string Href;
-  std::string Frame;
-  std::string ID;
-  std::string Parent;
+  ItemText Text;
+  ItemText Href;
+  ItemText Frame;
+  ItemText ID;
+  ItemText Parent;
   std::int32_t Level = 0;
   std::int32_t Cpic = 0;
   std::int32_t Opic = 0;
-  std::string Tag;
+  ItemText Tag;
   std::uint32_t Flags = 0;
   std::int32_t OverlayPic = 0;
   std::int32_t ItemEnabled = 1;

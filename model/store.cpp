@@ -69,7 +69,7 @@ const TabEntry* Store::TabEntryAt(std::int32_t index) const {
   return &tab_order_[static_cast<std::size_t>(index)]->second;
 }
 
-std::int32_t Store::GetOrCreateTab(const std::string& name) {
+std::int32_t Store::GetOrCreateTab(std::string_view name) {
   Views().AdjustBusy(+1);
   if (auto it = tabs_.find(name); it != tabs_.end()) {
     Views().AdjustBusy(-1);
@@ -84,7 +84,7 @@ std::int32_t Store::GetOrCreateTab(const std::string& name) {
   ++next_tab_index_;
   // The store is complete before the view hears of the tab.
   if (view_ready_ && !rebuild_pending_) {
-    Views().InsertTabEntry(index, name);
+    Views().InsertTabEntry(index, inserted->first);
   } else {
     rebuild_pending_ = true;
   }
@@ -120,7 +120,7 @@ void Store::PrefetchKeys(std::string_view id, std::string_view parent) const {
 
 // ---- Writes ----------------------------------------------------------------------------------
 
-Seq Store::AppendItem(std::string id, std::string parent, std::int32_t tab_index, Item fields) {
+Seq Store::AppendItem(ItemText id, ItemText parent, std::int32_t tab_index, Item fields) {
   if (tab_index < 0 || tab_index >= TabCount()) return kNoSeq;
   // Seq values are never reused, so once they are used up no further item can be stored.
   if (next_seq_ == std::numeric_limits<Seq>::max()) return kNoSeq;
@@ -136,12 +136,12 @@ Seq Store::AppendItem(std::string id, std::string parent, std::int32_t tab_index
   return seq;
 }
 
-bool Store::SetParent(Seq seq, std::string parent) {
+bool Store::SetParent(Seq seq, std::string_view parent) {
   Item* item = FindItemPtr(seq);
   if (!item) return false;
   if (item->parent_ == parent) return true;
   by_parent_.Remove(*item);
-  item->parent_ = std::move(parent);
+  item->parent_ = parent;
   by_parent_.Add(*item);
   return true;
 }
@@ -156,7 +156,7 @@ bool Store::SetTabIndex(Seq seq, std::int32_t index) {
   return true;
 }
 
-void Store::SetLevelParent(std::int32_t tab_index, int slot, const std::string& id) {
+void Store::SetLevelParent(std::int32_t tab_index, int slot, std::string_view id) {
   // Slot 0 stays empty: it is the parent of Level 0 items, the top level.
   if (slot < 1 || slot >= kLevelSlots) return;
   if (tab_index < 0 || tab_index >= TabCount()) return;
@@ -205,10 +205,11 @@ int Store::RemoveItem(std::string_view id, const EraseHook& before_erase) {
     Frame& frame = stack.back();
     const Seq child = FindNextChild(frame.id, frame.skip_after);
     if (child != kNoSeq) {
-      const std::string& child_id = items_.Find(child)->id_;
+      const std::string_view child_id = items_.Find(child)->id_;
       if (!in_progress.contains(child_id)) {
-        in_progress.insert(child_id);
-        stack.push_back(Frame{child_id, kNoSeq});  // may move `frame`; not used after this
+        in_progress.emplace(child_id);
+        stack.push_back(
+            Frame{std::string(child_id), kNoSeq});  // may move `frame`; not used after this
       } else if (FindItem(child_id) == child) {
         frame.skip_after = child;
       } else if (EraseItem(child, before_erase)) {
@@ -229,7 +230,7 @@ int Store::RemoveChildren(std::string_view parent, const EraseHook& before_erase
   int removed = 0;
   for (Seq child = FindFirstChild(parent); child != kNoSeq; child = FindFirstChild(parent)) {
     // Copied: the removal erases the item that holds it.
-    const std::string child_id = items_.Find(child)->id_;
+    const std::string child_id(items_.Find(child)->ID());
     removed += RemoveItem(child_id, before_erase);
   }
   return removed;
@@ -281,7 +282,7 @@ std::string Store::CheckIndex(const TextIndex& index, const char* name) const {
   }
   bool ok = true;
   std::size_t total = 0;
-  index.ForEach([&](const std::string& key, const TextIndex::Entry& entry) {
+  index.ForEach([&](std::string_view key, const TextIndex::Entry& entry) {
     if (!ok) return;
     const Item* first = index.First(&entry);
     // Find must reach this very slot, or the probe runs are broken.

@@ -99,7 +99,7 @@ class Store {
   std::int32_t FindTab(std::string_view name) const;
   const std::string& TabNameAt(std::int32_t index) const;  // empty text when none
   const TabEntry* TabEntryAt(std::int32_t index) const;    // null when none
-  std::int32_t GetOrCreateTab(const std::string& name);
+  std::int32_t GetOrCreateTab(std::string_view name);
 
   Seq FindFirstChild(std::string_view parent) const;
   // The first item after `after` (in Seq order) whose Parent equals `parent`, or kNoSeq.
@@ -127,11 +127,11 @@ class Store {
   // Stores a new item under Seq = NextSeq with the given indexed fields and the plain
   // fields of `fields`; answers its Seq. Answers kNoSeq and stores nothing when tab_index
   // names no tab or when Seq values are used up (NextSeq would pass 2^31 - 1).
-  Seq AppendItem(std::string id, std::string parent, std::int32_t tab_index, Item fields);
-  bool SetParent(Seq seq, std::string parent);
+  Seq AppendItem(ItemText id, ItemText parent, std::int32_t tab_index, Item fields);
+  bool SetParent(Seq seq, std::string_view parent);
   // Moves an item to another tab in the store; false when `index` names no tab.
   bool SetTabIndex(Seq seq, std::int32_t index);
-  void SetLevelParent(std::int32_t tab_index, int slot, const std::string& id);
+  void SetLevelParent(std::int32_t tab_index, int slot, std::string_view id);
   void SetTabPic(std::int32_t index, std::int32_t picture);
 
   // ---- Removal -------------------------------------------------------------------------

@@ -89,7 +89,7 @@ void TextIndex::DropRest(Item& first) {
 
 void TextIndex::Add(Item& item) {
   Reserve(count_ + 1);
-  const std::string& key = item.*key_;
+  const std::string_view key = item.*key_;
   const auto hash = static_cast<std::uint32_t>(Hash(key));
   Entry& slot = slots_[SlotOf(key, hash)];
   item.*rest_ = 0;
@@ -113,7 +113,7 @@ void TextIndex::Add(Item& item) {
 
 void TextIndex::Remove(Item& item) {
   if (count_ == 0) return;
-  const std::string& key = item.*key_;
+  const std::string_view key = item.*key_;
   const std::size_t pos = SlotOf(key, static_cast<std::uint32_t>(Hash(key)));
   Entry& slot = slots_[pos];
   if (slot.ref == 0) return;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
@@ -24,7 +25,7 @@ class TextIndex {
  public:
   // The key field of an item, and the field that names the list of the later items with
   // the key (0: none; used in the earliest item only).
-  using KeyField = std::string Item::*;
+  using KeyField = ItemText Item::*;
   using RestField = std::uint32_t Item::*;
 
   struct Entry {
@@ -49,7 +50,7 @@ class TextIndex {
   void Remove(Item& item);
   void Clear();
   std::size_t KeyCount() const { return count_; }
-  const std::string& KeyOfItem(const Item& item) const { return item.*key_; }
+  std::string_view KeyOfItem(const Item& item) const { return item.*key_; }
 
   // The later items with the entry's key, or null when it has none.
   const SeqSet* Rest(const Entry& entry) const;
@@ -72,7 +73,35 @@ class TextIndex {
   }
 
  private:
-  static std::uint64_t Hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
+  // Inline and branch-light: keys are mostly short, and every lookup, insertion and
+  // removal hashes one. Eight bytes at a time, the tail read as overlapping words, then a
+  // full 64-bit mix, since the probe takes its start from the low bits.
+  static std::uint64_t Hash(std::string_view key) {
+    constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15ULL;
+    const char* p = key.data();
+    std::size_t n = key.size();
+    std::uint64_t h = (n + 1) * kOdd;
+    for (; n > 8; n -= 8, p += 8) h = Mix(h, Load(p, 8));
+    std::uint64_t tail = 0;
+    if (n >= 4) {
+      tail = Load(p, 4) | (Load(p + n - 4, 4) << 32);
+    } else if (n > 0) {
+      tail = Load(p, 1) | (Load(p + n / 2, 1) << 8) | (Load(p + n - 1, 1) << 16);
+    }
+    h = Mix(h, tail);
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ULL;
+    return h ^ (h >> 32);
+  }
+  static std::uint64_t Load(const char* p, std::size_t bytes) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, bytes);  // a fixed size at every call: one load
+    return word;
+  }
+  static std::uint64_t Mix(std::uint64_t h, std::uint64_t word) {
+    h = (h ^ word) * 0xBF58476D1CE4E5B9ULL;
+    return h ^ (h >> 31);
+  }
   std::size_t SlotOf(std::string_view key, std::uint32_t hash) const;  // found or free slot
   void Rehash(std::size_t size);
   void EraseSlot(std::size_t pos);

@@ -63,8 +63,8 @@ void ViewController::MarkDescendants(const std::string& id, bool selected) {
     stack[top].after = child;
     MarkOne(child, selected);
     const model::Item* item = store_.FindItemPtr(child);
-    if (item != nullptr && expanded.insert(item->ID()).second) {
-      stack.push_back(Frame{item->ID(), model::kNoSeq});
+    if (item != nullptr && expanded.emplace(item->ID()).second) {
+      stack.push_back(Frame{std::string(item->ID()), model::kNoSeq});
     }
   }
 }
@@ -115,7 +115,7 @@ std::string ViewController::GetFirstSelectedItem() {
     seq = store_.NextItemAfter(seq);
   }
   store_.SetItemCursor(seq);
-  return seq == model::kNoSeq ? std::string() : store_.FindItemPtr(seq)->ID();
+  return seq == model::kNoSeq ? std::string() : std::string(store_.FindItemPtr(seq)->ID());
 }
 
 std::string ViewController::GetNextSelectedItem() {
@@ -125,7 +125,7 @@ std::string ViewController::GetNextSelectedItem() {
     seq = store_.NextItemAfter(seq);
   } while (seq != model::kNoSeq && store_.FindItemPtr(seq)->OverlayPic != kMarked);
   store_.SetItemCursor(seq);
-  return seq == model::kNoSeq ? std::string() : store_.FindItemPtr(seq)->ID();
+  return seq == model::kNoSeq ? std::string() : std::string(store_.FindItemPtr(seq)->ID());
 }
 
 }  // namespace view

@@ -13,7 +13,7 @@ std::string ViewController::IdOfNode(Node node) const {
   if (!tree_->GetItem(node, n)) return {};
   if (n.param < INT32_MIN || n.param > INT32_MAX) return {};
   const model::Item* item = store_.FindItemPtr(static_cast<model::Seq>(n.param));
-  return item != nullptr ? item->ID() : std::string();
+  return item != nullptr ? std::string(item->ID()) : std::string();
 }
 
 // ---- Tabs ---------------------------------------------------------------------------------

@@ -149,7 +149,7 @@ class Torture : public testing_support::ControlHarness {
     int skip = rng_.Below(static_cast<int>(items.size()));
     auto it = items.begin();
     std::advance(it, skip);
-    return it->second.ID();
+    return std::string(it->second.ID());
   }
 
   void AddRandomItem(const std::string& tab, const std::string& parent = {}) {

@@ -162,8 +162,8 @@ TEST(ParseRecord, DelimiterSplitsAndNulIsAnOrdinaryByte) {
 // find the same fields whatever delimiter and stray text surround them.
 std::string ReferenceFields(std::string_view text, char delimiter) {
   static constexpr std::string_view kOrder[] = {
-      "TAB",  "TABPIC", "TEXT", "HREF",   "FRAME",  "ID",      "PARENT", "LEVEL", "PIC",
-      "OPIC", "CPIC",   "TAG",  "BOLD",   "EXPAND", "SELECT", "OVERLAY", "ENABLE", "HASCHILDREN"};
+      "TAB",  "TABPIC", "TEXT", "HREF", "FRAME",  "ID",     "PARENT",  "LEVEL",  "PIC",
+      "OPIC", "CPIC",   "TAG",  "BOLD", "EXPAND", "SELECT", "OVERLAY", "ENABLE", "HASCHILDREN"};
   const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
   std::string fields;
   std::size_t pos = 0;
@@ -175,7 +175,8 @@ std::string ReferenceFields(std::string_view text, char delimiter) {
     for (std::string_view name : kOrder) {
       if (text.size() - pos < name.size() + 1) continue;
       bool match = true;
-      for (std::size_t i = 0; i < name.size(); ++i) match = match && upper(text[pos + i]) == name[i];
+      for (std::size_t i = 0; i < name.size(); ++i)
+        match = match && upper(text[pos + i]) == name[i];
       const char mark = text[pos + name.size()];
       if (!match || (mark != ':' && mark != '=')) continue;
       pos += name.size() + 1;
@@ -194,8 +195,8 @@ std::string Describe(const Record& r) {
   std::ostringstream out;
   out << r.End << '|' << r.Tab << '|' << r.TabPic << '|' << r.Text << '|' << r.Href << '|'
       << r.Frame << '|' << r.ID << '|' << r.Parent << '|' << r.Level << '|' << r.Cpic << '|'
-      << r.Opic << '|' << r.Tag << '|' << r.Flags << '|' << r.OverlayPic << '|'
-      << r.ItemEnabled << '|' << r.HasChildren;
+      << r.Opic << '|' << r.Tag << '|' << r.Flags << '|' << r.OverlayPic << '|' << r.ItemEnabled
+      << '|' << r.HasChildren;
   return out.str();
 }
 
@@ -211,8 +212,9 @@ TEST(ParseRecord, AgreesWithAScanOfEveryKeyAtEveryPlace) {
     state ^= state << 17;
     return static_cast<std::size_t>(state % n);
   };
-  constexpr std::string_view kWords[] = {"TAB:", "TEXT=", "tabpic:", "CPIC:", "Opic=", "PIC:",
-                                         "ID:",  "end",   "Enable:", "HasChildren=", "TAG:"};
+  constexpr std::string_view kWords[] = {"TAB:",    "TEXT=",        "tabpic:", "CPIC:",
+                                         "Opic=",   "PIC:",         "ID:",     "end",
+                                         "Enable:", "HasChildren=", "TAG:"};
   for (int round = 0; round < 20000; ++round) {
     std::string text;
     const std::size_t pieces = next(8);

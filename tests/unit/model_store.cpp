@@ -22,7 +22,7 @@ void Add(Store& store, const std::string& tab, const std::string& id,
 
 std::vector<std::string> Ids(const Store& store) {
   std::vector<std::string> ids;
-  for (const auto& [seq, item] : store.Items()) ids.push_back(item.ID());
+  for (const auto& [seq, item] : store.Items()) ids.emplace_back(item.ID());
   return ids;
 }
 
@@ -110,7 +110,7 @@ TEST(Store, RemoveItemTakesDescendantsInAllTabsFirst) {
   Add(store, "T2", "orphan", "ghost");
   std::vector<std::string> erased;
   const int removed =
-      store.RemoveItem("p", [&](const model::Item& item) { erased.push_back(item.ID()); });
+      store.RemoveItem("p", [&](const model::Item& item) { erased.emplace_back(item.ID()); });
   EXPECT_EQ(removed, 4);
   // Children in Seq order, each with its own subtree first, then the item.
   EXPECT_EQ(erased, (Ids_{"c2", "gc", "c1", "p"}));
@@ -168,7 +168,7 @@ TEST(Store, ParentLoopsEndAndTakeTheWholeLoop) {
   store.SetParent(store.FindItem("a"), "c");  // a -> b -> c -> a
   Add(store, "T", "leaf", "b");
   std::vector<std::string> erased;
-  EXPECT_EQ(store.RemoveItem("b", [&](const model::Item& i) { erased.push_back(i.ID()); }), 4);
+  EXPECT_EQ(store.RemoveItem("b", [&](const model::Item& i) { erased.emplace_back(i.ID()); }), 4);
   // b's children: c (whose child a loops back to b), then leaf; b last.
   EXPECT_EQ(erased, (Ids_{"a", "c", "leaf", "b"}));
   EXPECT_EQ(Ids(store), (Ids_{"keep"}));
@@ -178,7 +178,7 @@ TEST(Store, ParentLoopsEndAndTakeTheWholeLoop) {
   Add(store, "T", "e", "d");
   Add(store, "T", "d", "e");
   erased.clear();
-  EXPECT_EQ(store.RemoveItem("d", [&](const model::Item& i) { erased.push_back(i.ID()); }), 3);
+  EXPECT_EQ(store.RemoveItem("d", [&](const model::Item& i) { erased.emplace_back(i.ID()); }), 3);
   EXPECT_EQ(erased, (Ids_{"d", "e", "d"}));
   EXPECT_EQ(store.FindItem("d"), model::kNoSeq);
 

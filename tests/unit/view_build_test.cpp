@@ -162,8 +162,8 @@ TEST_F(Build, SortingModes) {
   std::int32_t pointer_during = -1;
   int wait_cursor_during = 0;
   view.SetCompareFunction([&](std::int64_t s1, std::int64_t s2) {
-    const std::string a = store.FindItemPtr(static_cast<model::Seq>(s1))->ID();
-    const std::string b = store.FindItemPtr(static_cast<model::Seq>(s2))->ID();
+    const std::string a(store.FindItemPtr(static_cast<model::Seq>(s1))->ID());
+    const std::string b(store.FindItemPtr(static_cast<model::Seq>(s2))->ID());
     compared.push_back(a + b);
     pointer_during = view.GetMousePointer();
     wait_cursor_during = desktop.CursorIdc(desktop.GetCursor());

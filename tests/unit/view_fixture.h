@@ -99,7 +99,7 @@ class HostListener : public view::TreeListener {
   }
   std::string IdOf(const view::NotifyNode& side) {
     const model::Item* item = ItemOf(side);
-    return item != nullptr ? item->ID() : std::string();
+    return item != nullptr ? std::string(item->ID()) : std::string();
   }
   void Report(const std::string& what, const std::string& id) {
     log.push_back(what + "(" + id + ")");

@@ -19,10 +19,10 @@ class RecordingViews : public model::ViewRequests {
     log.push_back("tabpic " + std::to_string(index) + " " + std::to_string(picture));
   }
   void InsertItemNode(model::Item& item) override {
-    log.push_back("insert " + item.ID());
+    log.push_back("insert " + std::string(item.ID()));
     item.TreeNode = static_cast<model::NodeHandle>(item.Seq()) + 1000;
   }
-  void RefreshItemNode(const model::Item& item) override { log.push_back("refresh " + item.ID()); }
+  void RefreshItemNode(const model::Item& item) override { log.push_back("refresh " + std::string(item.ID())); }
   void RebuildTree(std::int32_t index) override {
     log.push_back("rebuild " + std::to_string(index));
   }

@@ -20,7 +20,7 @@ std::string IdOfNode(const view::TreeView& tree, const model::Store& store, view
   std::int64_t param = 0;
   if (!ParamOf(tree, node, param)) return "?";
   const model::Item* item = store.FindItemPtr(static_cast<model::Seq>(param));
-  return item != nullptr ? item->ID() : "?";
+  return item != nullptr ? std::string(item->ID()) : "?";
 }
 
 std::string TreeOutline(const view::sim::SimTreeView& tree, const model::Store& store,
@@ -48,14 +48,14 @@ std::string TreeDisagreement(const view::sim::SimTreeView& tree, const model::St
     if (!ParamOf(tree, n, param)) return "node " + std::to_string(n) + " has no item data";
     const model::Item* item = store.FindItemPtr(static_cast<model::Seq>(param));
     if (item == nullptr) return "a node names removed Seq " + std::to_string(param);
-    if (item->TreeNode != n) return "item " + item->ID() + " does not know its node";
+    if (item->TreeNode != n) return "item " + std::string(item->ID()) + " does not know its node";
   }
   if (nodes != tree.GetCount()) return "the tree holds nodes outside its walk";
   for (const auto& [seq, item] : store.Items()) {
     if (item.TreeNode == view::kNoNode) continue;
     std::int64_t param = 0;
-    if (!ParamOf(tree, item.TreeNode, param)) return item.ID() + " keeps a dead node";
-    if (param != seq) return item.ID() + "'s node carries Seq " + std::to_string(param);
+    if (!ParamOf(tree, item.TreeNode, param)) return std::string(item.ID()) + " keeps a dead node";
+    if (param != seq) return std::string(item.ID()) + "'s node carries Seq " + std::to_string(param);
   }
   return "";
 }
