@@ -70,6 +70,16 @@ class ItemMap {
     (void)seq;
 #endif
   }
+  // The same for the item in the slot with a number.
+  void PrefetchRef(std::uint32_t ref) const {
+#if defined(__GNUC__)
+    const char* item = reinterpret_cast<const char*>(AtRef(ref));
+    __builtin_prefetch(item);
+    __builtin_prefetch(item + 64);
+#else
+    (void)ref;
+#endif
+  }
   Seq First() const { return NextAfter(kNoSeq); }
   Seq NextAfter(Seq after) const;  // the first Seq above `after` held, or kNoSeq
   void Clear();

@@ -1,7 +1,9 @@
 #include "model/record.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -230,7 +232,8 @@ Record ParseRecord(std::string_view text, char delimiter) {
 namespace {
 
 // Everything AddItemRecord does after the parse.
-void StoreRecord(Store& store, Record record) {
+// Takes the record's texts over.
+void StoreRecord(Store& store, Record& record) {
   if (record.End) {
     if (store.ViewReady()) store.Views().RebuildTree(0);
     store.Views().AdjustBusy(-1);
@@ -314,7 +317,8 @@ void StoreRecord(Store& store, Record record) {
 }  // namespace
 
 void AddItemRecord(Store& store, std::string_view text) {
-  StoreRecord(store, ParseRecord(text, store.DelimiterChar()));
+  Record record = ParseRecord(text, store.DelimiterChar());
+  StoreRecord(store, record);
 }
 
 void AddItem(Store& store, std::string_view text) {
@@ -325,45 +329,91 @@ void AddItem(Store& store, std::string_view text) {
 
 namespace {
 
-// The next line: the bytes up to the next CR, LF or the end; `pos` moves past exactly one
-// CR or LF. False at the end of the text.
-bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
-  if (pos >= text.size()) return false;
-  std::size_t end = pos;
-  while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-  line = text.substr(pos, end - pos);
-  pos = end + 1;
-  return true;
+// Splits a text into lines: the bytes up to the next CR, LF or the end, each line ending
+// past exactly one CR or LF. The next CR and the next LF are each searched for once and
+// remembered until passed, so a text without one of them is not searched again per line.
+class Lines {
+ public:
+  explicit Lines(std::string_view text) : text_(text) {
+    cr_ = Find('\r');
+    lf_ = Find('\n');
+  }
+  bool Next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    if (cr_ < pos_) cr_ = Find('\r');
+    if (lf_ < pos_) lf_ = Find('\n');
+    const std::size_t end = std::min(cr_, lf_);
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    return true;
+  }
+
+ private:
+  std::size_t Find(char byte) const {  // from pos_; the text's size when there is none
+    if (pos_ >= text_.size()) return text_.size();
+    const void* hit = std::memchr(text_.data() + pos_, byte, text_.size() - pos_);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data())
+               : text_.size();
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  std::size_t cr_ = 0;
+  std::size_t lf_ = 0;
+};
+
+// How many records a list may hold, for the store to make room for at once: one per line
+// feed, at most one per 8 bytes of text (few records that store an item are shorter), and
+// at most kMaxReserve, so that a text of blank or refused lines reserves little.
+std::size_t RecordsHint(std::string_view text) {
+  constexpr std::size_t kMaxReserve = std::size_t{1} << 21;
+  const auto line_feeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  return std::min({line_feeds + 1, text.size() / 8, kMaxReserve});
 }
 
 }  // namespace
 
 void AddItemList(Store& store, std::string_view text) {
-  // Each line is parsed one step before it is stored, and the index slots that its ID and
-  // Parent will need are fetched meanwhile: a long list is otherwise bound by cache misses.
-  // Storing a line can run host code (through a view request) that changes Delimiter; the
-  // line after it is then parsed again, so every line is split at the Delimiter in effect
-  // when its turn comes.
-  std::size_t pos = 0;
-  std::string_view line;
-  if (!NextLine(text, pos, line)) return;
+  store.ReserveItems(RecordsHint(text));
+  // Lines are parsed two steps before they are stored. When a line is parsed, the index
+  // slots that its ID and Parent need are fetched; one step later, the items those slots
+  // name (its parent, for the Level, and its first sibling); so storing a line of a long
+  // list seldom waits for memory. Storing can run host code (through a view request) that
+  // changes Delimiter; the lines parsed ahead are then parsed again, so every line is
+  // split at the Delimiter in effect when its turn comes.
+  struct Ahead {
+    std::string_view line;
+    Record record;
+  };
+  constexpr std::size_t kDepth = 3;  // the line being stored and two ahead of it
+  std::array<Ahead, kDepth> ring;
+  std::size_t head = 0;  // the next line to store
+  std::size_t held = 0;
   char delimiter = store.DelimiterChar();
-  Record current = ParseRecord(line, delimiter);
-  for (;;) {
-    std::string_view next_line;
-    const bool more = NextLine(text, pos, next_line);
-    Record next;
-    if (more) {
-      next = ParseRecord(next_line, delimiter);
-      store.PrefetchKeys(next.ID, next.Parent);
-    }
-    StoreRecord(store, std::move(current));
-    if (!more) return;
+  Lines lines(text);
+  const auto read_line = [&] {
+    Ahead& ahead = ring[(head + held) % kDepth];
+    if (!lines.Next(ahead.line)) return false;
+    ahead.record = ParseRecord(ahead.line, delimiter);
+    store.PrefetchKeys(ahead.record.ID, ahead.record.Parent);
+    ++held;
+    return true;
+  };
+  while (held < kDepth && read_line()) {
+  }
+  while (held > 0) {
+    if (held > 1) store.PrefetchParentOf(ring[(head + 1) % kDepth].record.Parent);
+    StoreRecord(store, ring[head].record);
+    head = (head + 1) % kDepth;
+    --held;
     if (store.DelimiterChar() != delimiter) {
       delimiter = store.DelimiterChar();
-      next = ParseRecord(next_line, delimiter);
+      for (std::size_t i = 0; i < held; ++i) {
+        Ahead& ahead = ring[(head + i) % kDepth];
+        ahead.record = ParseRecord(ahead.line, delimiter);
+      }
     }
-    current = std::move(next);
+    read_line();
   }
 }
 

@@ -112,6 +112,12 @@ Seq Store::NextOfTab(std::int32_t index, SeqSet::Cursor& cursor) const {
   return by_tab_[static_cast<std::size_t>(index)].Next(cursor);
 }
 
+void Store::ReserveItems(std::size_t count) {
+  // Each item adds at most one key to each index.
+  by_id_.Reserve(by_id_.KeyCount() + count);
+  by_parent_.Reserve(by_parent_.KeyCount() + count);
+}
+
 void Store::PrefetchKeys(std::string_view id, std::string_view parent) const {
   if (!id.empty()) by_id_.Prefetch(id);
   by_id_.Prefetch(parent);

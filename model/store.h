@@ -116,8 +116,18 @@ class Store {
   Seq FirstItem() const { return items_.First(); }
   Seq NextItemAfter(Seq seq) const { return items_.NextAfter(seq); }  // kNoSeq past the end
 
+  // A hint that up to `count` more items are about to be stored: the indexes make room at
+  // once instead of growing step by step.
+  void ReserveItems(std::size_t count);
   // A hint that items with this ID and Parent are about to be stored or looked up.
   void PrefetchKeys(std::string_view id, std::string_view parent) const;
+  // A hint that an item with this Parent is about to be stored: the parent item and the
+  // earliest item with the same Parent are asked for. Best after PrefetchKeys has had time
+  // to bring the index slots in.
+  void PrefetchParentOf(std::string_view parent) const {
+    by_id_.PrefetchFirst(parent);
+    by_parent_.PrefetchFirst(parent);
+  }
   // A hint that the item with this ID is about to be looked up.
   void PrefetchFindItem(std::string_view id) const { by_id_.Prefetch(id); }
   // A hint that the item with this Seq is about to be read.

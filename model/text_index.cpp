@@ -41,6 +41,18 @@ void TextIndex::Prefetch(std::string_view key) const {
 #endif
 }
 
+void TextIndex::PrefetchFirst(std::string_view key) const {
+  if (count_ == 0) return;
+  const auto hash = static_cast<std::uint32_t>(Hash(key));
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t pos = hash & mask; slots_[pos].ref != 0; pos = (pos + 1) & mask) {
+    if (slots_[pos].hash == hash) {
+      items_.PrefetchRef(slots_[pos].ref);
+      return;
+    }
+  }
+}
+
 void TextIndex::Rehash(std::size_t size) {
   std::vector<Entry> old = std::move(slots_);
   slots_ = std::vector<Entry>(size);

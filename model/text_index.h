@@ -42,6 +42,9 @@ class TextIndex {
   Item* First(const Entry* entry) const { return entry ? items_.AtRef(entry->ref) : nullptr; }
   // Asks the memory system for the slot where the key's probe starts (a hint only).
   void Prefetch(std::string_view key) const;
+  // Asks the memory system for the earliest item of the first slot whose hash matches the
+  // key's (a hint only: the key itself is not compared, so as not to wait for the item).
+  void PrefetchFirst(std::string_view key) const;
   // Makes room for `keys` keys in all, so that adding that many moves no slot.
   void Reserve(std::size_t keys);
   void Add(Item& item);
