@@ -22,8 +22,7 @@ void ItemText::SetSize(std::size_t size) noexcept {
   }
 }
 
-void ItemText::Release() noexcept {
-  if (IsLocal()) return;
+void ItemText::FreeHeap() noexcept {
   std::allocator<char>().deallocate(HeapData(), HeapWord(kCapacityAt));
 }
 

@@ -97,7 +97,10 @@ class ItemText {
   }
   void SetHeap(char* data, std::size_t size, std::size_t capacity) noexcept;
   void SetSize(std::size_t size) noexcept;
-  void Release() noexcept;
+  void Release() noexcept {
+    if (!IsLocal()) FreeHeap();
+  }
+  void FreeHeap() noexcept;
 
   alignas(8) unsigned char bytes_[kLocalCapacity + 1];
 };

@@ -113,9 +113,11 @@ Seq Store::NextOfTab(std::int32_t index, SeqSet::Cursor& cursor) const {
 }
 
 void Store::ReserveItems(std::size_t count) {
-  // Each item adds at most one key to each index.
+  // Each item adds at most one key to each index, but items usually share parents: room
+  // for every item there would make the Parent index several times larger than it gets,
+  // and its lookups slower for it. A list of many more parents grows it as usual.
   by_id_.Reserve(by_id_.KeyCount() + count);
-  by_parent_.Reserve(by_parent_.KeyCount() + count);
+  by_parent_.Reserve(by_parent_.KeyCount() + count / 4);
 }
 
 void Store::PrefetchKeys(std::string_view id, std::string_view parent) const {
