@@ -165,9 +165,9 @@ bool WritesCleanly(const Store& store, std::string_view id) {
   const model::Item* item = store.FindItemById(id);
   if (!item || store.DisplayStyle() != 0 || store.Delimiter() != 44) return false;
   const std::string& tab = store.TabNameAt(item->TabIndex());
-  for (const std::string_view text : {std::string_view(tab), item->Text.view(), item->ID(),
-                                       item->Parent(), item->Href.view(), item->Frame.view(),
-                                       item->Tag.view()}) {
+  for (const std::string_view text :
+       {std::string_view(tab), item->Text.view(), item->ID(), item->Parent(), item->Href.view(),
+        item->Frame.view(), item->Tag.view()}) {
     if (text.find_first_of(",\r\n") != std::string_view::npos) return false;
   }
   return !tab.empty() && tab[0] != ' ' && !item->Text.empty() && item->Text[0] != ' ';

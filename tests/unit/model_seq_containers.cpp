@@ -128,7 +128,8 @@ TEST(ItemMap, AgreesWithAStdMapAndKeepsAddresses) {
   std::map<Seq, const model::Item*> expected;  // the address each item was stored at
   int made = 0;
   const auto add = [&] {
-    const Seq seq = store.AppendItem(model::ItemText("i" + std::to_string(made++)), {}, 0, model::Item());
+    const Seq seq =
+        store.AppendItem(model::ItemText("i" + std::to_string(made++)), {}, 0, model::Item());
     expected[seq] = store.FindItemPtr(seq);
     return seq;
   };

@@ -22,7 +22,9 @@ class RecordingViews : public model::ViewRequests {
     log.push_back("insert " + std::string(item.ID()));
     item.TreeNode = static_cast<model::NodeHandle>(item.Seq()) + 1000;
   }
-  void RefreshItemNode(const model::Item& item) override { log.push_back("refresh " + std::string(item.ID())); }
+  void RefreshItemNode(const model::Item& item) override {
+    log.push_back("refresh " + std::string(item.ID()));
+  }
   void RebuildTree(std::int32_t index) override {
     log.push_back("rebuild " + std::to_string(index));
   }

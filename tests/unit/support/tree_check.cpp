@@ -55,7 +55,9 @@ std::string TreeDisagreement(const view::sim::SimTreeView& tree, const model::St
     if (item.TreeNode == view::kNoNode) continue;
     std::int64_t param = 0;
     if (!ParamOf(tree, item.TreeNode, param)) return std::string(item.ID()) + " keeps a dead node";
-    if (param != seq) return std::string(item.ID()) + "'s node carries Seq " + std::to_string(param);
+    if (param != seq) {
+      return std::string(item.ID()) + "'s node carries Seq " + std::to_string(param);
+    }
   }
   return "";
 }
