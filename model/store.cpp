@@ -122,8 +122,9 @@ void Store::ReserveItems(std::size_t count) {
 
 void Store::PrefetchKeys(std::string_view id, std::string_view parent) const {
   if (!id.empty()) by_id_.Prefetch(id);
-  by_id_.Prefetch(parent);
-  by_parent_.Prefetch(parent);
+  const std::uint64_t parent_hash = TextIndex::Hash(parent);
+  by_id_.Prefetch(parent_hash);
+  by_parent_.Prefetch(parent_hash);
 }
 
 // ---- Writes ----------------------------------------------------------------------------------
@@ -216,8 +217,8 @@ int Store::RemoveItem(std::string_view id, const EraseHook& before_erase) {
       const std::string_view child_id = items_.Find(child)->id_;
       if (!in_progress.contains(child_id)) {
         in_progress.emplace(child_id);
-        stack.push_back(
-            Frame{std::string(child_id), kNoSeq});  // may move `frame`; not used after this
+        // May move `frame`, which is not used after this.
+        stack.push_back(Frame{std::string(child_id), kNoSeq});
       } else if (FindItem(child_id) == child) {
         frame.skip_after = child;
       } else if (EraseItem(child, before_erase)) {

@@ -125,8 +125,9 @@ class Store {
   // earliest item with the same Parent are asked for. Best after PrefetchKeys has had time
   // to bring the index slots in.
   void PrefetchParentOf(std::string_view parent) const {
-    by_id_.PrefetchFirst(parent);
-    by_parent_.PrefetchFirst(parent);
+    const std::uint64_t hash = TextIndex::Hash(parent);
+    by_id_.PrefetchFirst(hash);
+    by_parent_.PrefetchFirst(hash);
   }
   // A hint that the item with this ID is about to be looked up.
   void PrefetchFindItem(std::string_view id) const { by_id_.Prefetch(id); }

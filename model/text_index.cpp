@@ -32,18 +32,18 @@ Item* TextIndex::FindFirst(std::string_view key) const {
   return nullptr;
 }
 
-void TextIndex::Prefetch(std::string_view key) const {
+void TextIndex::Prefetch(std::uint64_t hash) const {
 #if defined(__GNUC__)
   if (slots_.empty()) return;
-  __builtin_prefetch(&slots_[static_cast<std::size_t>(Hash(key)) & (slots_.size() - 1)]);
+  __builtin_prefetch(&slots_[static_cast<std::size_t>(hash) & (slots_.size() - 1)]);
 #else
-  (void)key;
+  (void)hash;
 #endif
 }
 
-void TextIndex::PrefetchFirst(std::string_view key) const {
+void TextIndex::PrefetchFirst(std::uint64_t full_hash) const {
   if (count_ == 0) return;
-  const auto hash = static_cast<std::uint32_t>(Hash(key));
+  const auto hash = static_cast<std::uint32_t>(full_hash);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t pos = hash & mask; slots_[pos].ref != 0; pos = (pos + 1) & mask) {
     if (slots_[pos].hash == hash) {

@@ -40,11 +40,33 @@ class TextIndex {
   Item* FindFirst(std::string_view key) const;
   // The earliest item with the entry's key; null for no entry.
   Item* First(const Entry* entry) const { return entry ? items_.AtRef(entry->ref) : nullptr; }
-  // Asks the memory system for the slot where the key's probe starts (a hint only).
-  void Prefetch(std::string_view key) const;
-  // Asks the memory system for the earliest item of the first slot whose hash matches the
-  // key's (a hint only: the key itself is not compared, so as not to wait for the item).
-  void PrefetchFirst(std::string_view key) const;
+  // The hash of a key, inline and branch-light: keys are mostly short, and every lookup,
+  // insertion and removal hashes one. Eight bytes at a time, the tail read as overlapping
+  // words, then a full 64-bit mix, since the probe takes its start from the low bits.
+  static std::uint64_t Hash(std::string_view key) {
+    constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15ULL;
+    const char* p = key.data();
+    std::size_t n = key.size();
+    std::uint64_t h = (n + 1) * kOdd;
+    for (; n > 8; n -= 8, p += 8) h = Mix(h, Load(p, 8));
+    std::uint64_t tail = 0;
+    if (n >= 4) {
+      tail = Load(p, 4) | (Load(p + n - 4, 4) << 32);
+    } else if (n > 0) {
+      tail = Load(p, 1) | (Load(p + n / 2, 1) << 8) | (Load(p + n - 1, 1) << 16);
+    }
+    h = Mix(h, tail);
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ULL;
+    return h ^ (h >> 32);
+  }
+  // Asks the memory system for the slot where the probe of a key with this Hash starts (a
+  // hint only). Both indexes hash alike, so a caller hashes a key once for the two.
+  void Prefetch(std::uint64_t hash) const;
+  void Prefetch(std::string_view key) const { Prefetch(Hash(key)); }
+  // Asks the memory system for the earliest item of the first slot with this Hash (a hint
+  // only: the key itself is not compared, so as not to wait for the item).
+  void PrefetchFirst(std::uint64_t hash) const;
   // Makes room for `keys` keys in all, so that adding that many moves no slot.
   void Reserve(std::size_t keys);
   void Add(Item& item);
@@ -76,26 +98,6 @@ class TextIndex {
   }
 
  private:
-  // Inline and branch-light: keys are mostly short, and every lookup, insertion and
-  // removal hashes one. Eight bytes at a time, the tail read as overlapping words, then a
-  // full 64-bit mix, since the probe takes its start from the low bits.
-  static std::uint64_t Hash(std::string_view key) {
-    constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15ULL;
-    const char* p = key.data();
-    std::size_t n = key.size();
-    std::uint64_t h = (n + 1) * kOdd;
-    for (; n > 8; n -= 8, p += 8) h = Mix(h, Load(p, 8));
-    std::uint64_t tail = 0;
-    if (n >= 4) {
-      tail = Load(p, 4) | (Load(p + n - 4, 4) << 32);
-    } else if (n > 0) {
-      tail = Load(p, 1) | (Load(p + n / 2, 1) << 8) | (Load(p + n - 1, 1) << 16);
-    }
-    h = Mix(h, tail);
-    h ^= h >> 32;
-    h *= 0xD6E8FEB86659FD93ULL;
-    return h ^ (h >> 32);
-  }
   static std::uint64_t Load(const char* p, std::size_t bytes) {
     std::uint64_t word = 0;
     std::memcpy(&word, p, bytes);  // a fixed size at every call: one load
