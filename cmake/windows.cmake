@@ -157,7 +157,7 @@ endif()
 # themselves are listed too, and they and every test of the registered control hold
 # the lock `wine_registry`, so that a parallel ctest never runs them side by side.
 set(ZORTAB_WINE_TESTS_WITHOUT_REGISTRATION typelib_test resources_test module_test
-    dispatch_test registration_test)
+    dispatch_test registration_test view_contract_test)
 set(ZORTAB_WINE_TESTS_CHANGING_REGISTRATION registration_test)
 include(GoogleTest)
 function(zortab_wine_test src)

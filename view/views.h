@@ -244,6 +244,11 @@ class TreeView : public ChildWindow {
   // Initial delay of the tree's tool-tip window; false when it has none.
   virtual bool SetToolTipInitialDelay(int milliseconds) = 0;
   virtual int GetCount() const = 0;
+  // Brackets a change of many nodes, nested: drawing stops at the outermost BeginBulk and
+  // resumes, with one repaint of the whole tree, at the matching EndBulk. Nothing else
+  // changes: notifications, nodes and answers are the same inside and outside.
+  virtual void BeginBulk() = 0;
+  virtual void EndBulk() = 0;
 };
 
 // Services of the desktop around the control: keyboard, cursors, clipboard, message

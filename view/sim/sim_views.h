@@ -286,6 +286,12 @@ class SimTreeView final : public SimWindow<TreeView> {
   PictureListHandle GetPictureList() const override { return picture_list_; }
   bool SetToolTipInitialDelay(int milliseconds) override;
   int GetCount() const override { return static_cast<int>(nodes_.size()); }
+  void BeginBulk() override {
+    if (bulk_depth_++ == 0) ++bulk_count_;
+  }
+  void EndBulk() override {
+    if (bulk_depth_ > 0) --bulk_depth_;
+  }
 
   // Gestures at client points; each answers whether the tree took the input.
   bool Click(Point client);
@@ -308,6 +314,9 @@ class SimTreeView final : public SimWindow<TreeView> {
   int ToolTipInitialDelay() const { return tooltip_delay_; }
   int DeleteAllCount() const { return delete_all_count_; }
   int HiddenDeleteAllCount() const { return hidden_delete_all_count_; }
+  // The bulk bracket: its current depth, and how many outermost brackets were opened.
+  int BulkDepth() const { return bulk_depth_; }
+  int BulkCount() const { return bulk_count_; }
 
   // Focus changes, sent by the dialog.
   void SendSetFocus();
@@ -362,6 +371,8 @@ class SimTreeView final : public SimWindow<TreeView> {
   int tooltip_delay_ = -1;
   int delete_all_count_ = 0;
   int hidden_delete_all_count_ = 0;
+  int bulk_depth_ = 0;
+  int bulk_count_ = 0;
 };
 
 struct DialogOptions {

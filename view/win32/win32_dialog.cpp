@@ -1,0 +1,118 @@
+// The control's dialog and its procedure.
+#include "view/win32/win32_views.h"
+
+namespace view::win32 {
+
+std::unique_ptr<Win32Dialog> Win32Dialog::Create(HINSTANCE resources, HWND parent,
+                                                 Win32Desktop& desktop, DialogHost& host) {
+  std::unique_ptr<Win32Dialog> dialog(new Win32Dialog(desktop, host));
+  // The procedure learns its object from WM_INITDIALOG; messages before it (the
+  // children's WM_NOTIFYFORMAT) are answered without one.
+  HWND hwnd = CreateDialogParamA(resources, MAKEINTRESOURCEA(kTemplateId), parent, Procedure,
+                                 reinterpret_cast<LPARAM>(dialog.get()));
+  if (hwnd == nullptr) return nullptr;
+  HWND tabs = GetDlgItem(hwnd, kTabStripId);
+  HWND tree = GetDlgItem(hwnd, kTreeId);
+  if (tabs != nullptr) dialog->tabs_ = std::make_unique<Win32TabStrip>(tabs);
+  if (tree != nullptr) dialog->tree_ = std::make_unique<Win32TreeView>(tree);
+  dialog->SetBackground(GetSysColor(COLOR_WINDOW));
+  desktop.SetClipboardOwner(hwnd);
+  return dialog;
+}
+
+Win32Dialog::~Win32Dialog() {
+  if (hwnd_ != nullptr) {
+    // No listener hears the destruction's reports: the core has let go of the views.
+    if (tabs_) tabs_->SetListener(nullptr);
+    if (tree_) tree_->SetListener(nullptr);
+    desktop_.SetClipboardOwner(nullptr);
+    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    DestroyWindow(hwnd_);
+  }
+  if (background_ != nullptr) DeleteObject(background_);
+}
+
+Rect Win32Dialog::GetClientRect() const {
+  RECT r{};
+  if (!::GetClientRect(hwnd_, &r)) return {};
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+void Win32Dialog::Invalidate() { InvalidateRect(hwnd_, nullptr, TRUE); }
+
+void Win32Dialog::SetBackground(COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  if (brush == nullptr) return;  // the old brush stays
+  if (background_ != nullptr) DeleteObject(background_);
+  background_ = brush;
+}
+
+void Win32Dialog::PostRunQueued() {
+  if (post_pending_) return;
+  post_pending_ = PostMessageA(hwnd_, kRunQueuedMessage, 0, 0) != FALSE;
+  // Without a post the queue must still run: it does at the host's next operation.
+}
+
+INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NOTIFYFORMAT) {
+    // The controls report in ANSI, as the procedure decodes them.
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, NFR_ANSI);
+    return TRUE;
+  }
+  if (message == WM_INITDIALOG) {
+    auto* dialog = reinterpret_cast<Win32Dialog*>(lparam);
+    dialog->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, DWLP_USER, lparam);
+    return FALSE;  // no focus is set on creation
+  }
+  auto* dialog = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (dialog == nullptr) return FALSE;
+  return dialog->Handle(message, wparam, lparam);
+}
+
+INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header == nullptr) return FALSE;
+      LRESULT answer = 0;
+      bool handled = false;
+      if (header->idFrom == kTabStripId && tabs_ && header->hwndFrom == tabs_->Window()) {
+        handled = tabs_->Notify(*header, answer);
+      } else if (header->idFrom == kTreeId && tree_ && header->hwndFrom == tree_->Window()) {
+        host_.BeginTreeNotification();
+        handled = tree_->Notify(*header, answer);
+        host_.EndTreeNotification();
+      }
+      if (!handled) return FALSE;
+      Answer(answer);
+      return TRUE;
+    }
+    case WM_SETCURSOR:
+      if (!host_.OnSetCursor()) return FALSE;
+      Answer(TRUE);
+      return TRUE;
+    case WM_SETFOCUS:
+      host_.OnDialogFocus();
+      return TRUE;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<INT_PTR>(background_);
+    case WM_ERASEBKGND: {
+      RECT r{};
+      if (background_ == nullptr || !::GetClientRect(hwnd_, &r)) return FALSE;
+      FillRect(reinterpret_cast<HDC>(wparam), &r, background_);
+      Answer(TRUE);
+      return TRUE;
+    }
+    default:
+      if (message == kRunQueuedMessage) {
+        post_pending_ = false;
+        host_.RunQueued();
+        return TRUE;
+      }
+      return FALSE;
+  }
+}
+
+}  // namespace view::win32
