@@ -375,6 +375,7 @@ std::size_t RecordsHint(std::string_view text) {
 
 void AddItemList(Store& store, std::string_view text) {
   store.ReserveItems(RecordsHint(text));
+  const BulkSection bulk(store.Views());
   // Lines are parsed two steps before they are stored. When a line is parsed, the index
   // slots that its ID and Parent need are fetched; one step later, the items those slots
   // name (its parent, for the Level, and its first sibling); so storing a line of a long

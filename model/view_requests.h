@@ -28,6 +28,22 @@ class ViewRequests {
   // Busy depth: the wait cursor is shown while it is positive. The view clamps the
   // depth at 0, so an unmatched -1 (an END record inside AddItemList) is harmless.
   virtual void AdjustBusy(std::int32_t delta) = 0;
+  // Brackets a run of requests that may change many nodes (nested), so that the views can
+  // draw once at the end instead of after each one. Nothing else may differ inside.
+  virtual void BeginBulk() {}
+  virtual void EndBulk() {}
+};
+
+// Holds a bulk bracket of `views` open for its lifetime.
+class BulkSection {
+ public:
+  explicit BulkSection(ViewRequests& views) : views_(views) { views_.BeginBulk(); }
+  ~BulkSection() { views_.EndBulk(); }
+  BulkSection(const BulkSection&) = delete;
+  BulkSection& operator=(const BulkSection&) = delete;
+
+ private:
+  ViewRequests& views_;
 };
 
 }  // namespace model

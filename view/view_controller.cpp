@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -34,6 +35,22 @@ bool ViewController::DeferInsert(std::function<void()> request) {
   return true;
 }
 
+void ViewController::EndBulk() {
+  if (bulk_depth_ > 0 && --bulk_depth_ == 0) CloseBulk();
+}
+
+void ViewController::OpenBulk() {
+  if (bulk_depth_ == 0 || bulk_tree_ != nullptr || tree_ == nullptr) return;
+  bulk_tree_ = tree_;
+  bulk_tree_->BeginBulk();
+}
+
+void ViewController::CloseBulk() {
+  TreeView* tree = bulk_tree_;
+  bulk_tree_ = nullptr;
+  if (tree != nullptr) tree->EndBulk();
+}
+
 void ViewController::RunDeferred() {
   ++op_depth_;  // requests queued by these requests join the same loop
   while (!deferred_.empty()) {
@@ -56,6 +73,8 @@ void ViewController::OpenWindow(Dialog* dialog, Desktop* desktop) {
 }
 
 void ViewController::CloseWindow() {
+  // The tree still exists here; a bracket still open goes on, on the next window's tree.
+  CloseBulk();
   ForgetAllNodes();
   dialog_ = nullptr;
   tabs_ = nullptr;
@@ -254,6 +273,7 @@ void ViewController::InsertNode(model::Item& item) {
     n.children = item.HasChildren;
   }
   const InsertAt where = (sorted_ == 0 || sorted_ == 2) ? InsertAt::kLast : InsertAt::kSort;
+  OpenBulk();
   const Node created = tree_->InsertItem(parent, where, n);
   item.TreeNode = created;
   if (created != kNoNode) {
@@ -265,6 +285,8 @@ void ViewController::InsertNode(model::Item& item) {
 }
 
 void ViewController::SortAfterInsert(Node parent) {
+  BulkScope bulk(*this);
+  OpenBulk();
   TreeCall call(*this, CallKind::kSorting);
   if (sorter_) {
     sorter_(parent);
@@ -343,6 +365,7 @@ void ViewController::ForgetSubtree(Node top) {
 void ViewController::ClearTree(std::int32_t walked_tab) {
   ForgetAllNodes(walked_tab);
   if (tree_ == nullptr) return;
+  OpenBulk();
   tree_->Show(false);
   {
     TreeCall call(*this, CallKind::kRemoving);
@@ -356,6 +379,7 @@ void ViewController::RemoveNodeOf(model::Seq seq) {
   if (node == kNoNode || tree_ == nullptr) return;
   // Forgotten first: handlers of the deletion reports then see no node to use.
   ForgetSubtree(node);
+  OpenBulk();
   TreeCall call(*this, CallKind::kRemoving);
   tree_->DeleteItem(node);
 }
@@ -369,6 +393,7 @@ void ViewController::SelectNode(Node node) {
 
 bool ViewController::ExpandNode(Node node, ExpandCode code) {
   if (tree_ == nullptr || !NodeAlive(node)) return false;
+  OpenBulk();
   TreeCall call(*this, CallKind::kOther);
   return tree_->Expand(node, code);
 }
@@ -383,6 +408,8 @@ void ViewController::RebuildTree(std::int32_t index) {
   const std::int32_t saved_pointer = mouse_pointer_;
   mouse_pointer_ = kPointerHourglass;
   rebuilding_ = true;
+  // The clear and refill are drawn once; the selection after them is drawn as it happens.
+  std::optional<BulkScope> bulk(std::in_place, *this);
   store_.SetCurrentTab(index);
   if (tabs_ != nullptr) tabs_->SetCurSel(index);
   // Without a sort through the host nothing changes the store during the walk below, so
@@ -438,6 +465,7 @@ void ViewController::RebuildTree(std::int32_t index) {
     }
   }
   rebuilding_ = false;
+  bulk.reset();
 
   if (remembered != model::kNoSeq) {
     if (model::Item* item = store_.FindItemPtr(remembered)) {

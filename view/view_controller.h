@@ -90,6 +90,10 @@ class ViewController final : public model::ViewRequests {
   void RefreshItemNode(const model::Item& item) override;
   void RebuildTree(std::int32_t index) override;
   void AdjustBusy(std::int32_t delta) override;
+  // The tree's bulk bracket is opened only once a node actually changes inside it, so a
+  // list of records for tabs not shown costs the tree no repaint.
+  void BeginBulk() override { ++bulk_depth_; }
+  void EndBulk() override;
 
   // ---- State shared with the interaction handlers --------------------------------------
   model::Store& ItemStore() { return store_; }
@@ -201,6 +205,25 @@ class ViewController final : public model::ViewRequests {
     bool counts_;
   };
 
+  // Brackets a change of many nodes: the tree draws once when the outermost one closes.
+  // The tree's own bracket opens at the first change (OpenBulk), so a bracket that changes
+  // nothing costs no repaint.
+  class BulkScope {
+   public:
+    explicit BulkScope(ViewController& v) : v_(v) { v_.BeginBulk(); }
+    ~BulkScope() { v_.EndBulk(); }
+    BulkScope(const BulkScope&) = delete;
+    BulkScope& operator=(const BulkScope&) = delete;
+
+   private:
+    ViewController& v_;
+  };
+
+  // Opens the tree's bulk bracket when a BulkScope is open and the tree's is not yet.
+  void OpenBulk();
+  // Closes the tree's bulk bracket, if open, on the tree it was opened on.
+  void CloseBulk();
+
   // True (and the request queued) while a tree call is in progress.
   bool Defer(std::function<void()> request);
   bool DeferInsert(std::function<void()> request);
@@ -275,6 +298,9 @@ class ViewController final : public model::ViewRequests {
 
   // The nodes this class inserted that the tree still holds, with their items' Seqs.
   NodeTable nodes_;
+
+  int bulk_depth_ = 0;
+  TreeView* bulk_tree_ = nullptr;  // the tree whose bulk bracket is open, or null
 
   int op_depth_ = 0;
   int tree_calls_ = 0;

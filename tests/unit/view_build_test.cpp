@@ -214,6 +214,71 @@ TEST_F(Build, BusyDepthReturnsToZeroAndTheCursorComesBack) {
   EXPECT_EQ(desktop.CursorIdc(desktop.GetCursor()), view::idc::kIbeam);
 }
 
+// Changes of many nodes are drawn once: each runs inside the tree's bulk bracket, which
+// is closed again on every path, also when host code re-enters or a record is refused.
+TEST_F(Build, ManyNodeChangesRunInsideABalancedBulkBracket) {
+  Add("TAB:A,TEXT:r,ID:r");
+  Add("TAB:A,TEXT:c1,ID:c1,PARENT:r");
+  Add("TAB:A,TEXT:c2,ID:c2,PARENT:r");
+  Add("TAB:B,TEXT:b,ID:b");
+  Show();
+  std::vector<std::string> outside;  // node reports that arrived with the bracket closed
+  bool delete_all_from_report = false;
+  host.react = [&](const std::string& what, const std::string& id) {
+    if ((what == "Deleted" || what == "Opened") && Tree().BulkDepth() == 0) {
+      outside.push_back(what + "(" + id + ")");
+    }
+    if (what == "Deleted" && delete_all_from_report) view.DeleteAll();
+  };
+  int compares = 0;
+  const std::vector<std::pair<std::string, std::function<void()>>> steps = {
+      {"list into the shown tab with a refused record",
+       [&] {
+         model::AddItemList(
+             store, "TAB:A,TEXT:n1,ID:n1\nTAB:A,ID:untitled\nTAB:A,TEXT:n2,ID:n2,PARENT:n1");
+       }},
+      {"expand all", [&] { view.ExpandAll(1, ""); }},
+      {"sorted 2",
+       [&] {
+         view.SetCompareFunction([](std::int64_t a, std::int64_t b) { return a < b ? 1 : -1; });
+         view.PutSorted(2);
+       }},
+      {"tab switch", [&] { view.PutSelectedTab("B"); }},
+      {"delete the shown tab", [&] { view.DeleteTab("B"); }},
+      {"delete an item whose report deletes everything",
+       [&] {
+         delete_all_from_report = true;
+         view.DeleteItem("r");
+         delete_all_from_report = false;
+       }},
+      {"list whose sort deletes everything",
+       [&] {
+         view.SetCompareFunction([&](std::int64_t, std::int64_t) {
+           if (++compares == 1) view.DeleteAll();
+           return 0;
+         });
+         model::AddItemList(store, "TAB:A,TEXT:x,ID:x\nTAB:A,TEXT:y,ID:y\nTAB:A,TEXT:z,ID:z");
+       }},
+      {"delete all", [&] { view.DeleteAll(); }},
+  };
+  for (const auto& [name, step] : steps) {
+    SCOPED_TRACE(name);
+    const int opened = Tree().BulkCount();
+    step();
+    EXPECT_GT(Tree().BulkCount(), opened);
+    EXPECT_EQ(Tree().BulkDepth(), 0);
+    ExpectConsistent();
+  }
+  EXPECT_EQ(outside, std::vector<std::string>{});
+  EXPECT_EQ(compares, 1);
+
+  // A list for a tab that is not shown changes no node and costs the tree no repaint.
+  Add("TAB:A,TEXT:a,ID:a");
+  const int opened = Tree().BulkCount();
+  model::AddItemList(store, "TAB:Other,TEXT:o1,ID:o1\nTAB:Other,TEXT:o2,ID:o2");
+  EXPECT_EQ(Tree().BulkCount(), opened);
+}
+
 TEST_F(Build, FocusFollowsDisplayStyle) {
   Show();
   view.SetFocus();
