@@ -2,8 +2,9 @@
 // control's dialog template and pictures, a top-level host window, and message pumping.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #include <memory>
 

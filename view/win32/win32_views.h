@@ -19,8 +19,9 @@
 // entries after TCN_SELCHANGE, and the tree is not inside any processing then.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #include <cstdint>
 #include <map>
