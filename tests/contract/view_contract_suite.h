@@ -226,6 +226,24 @@ TEST_P(ViewContract, SetItemWritesOnlyTheMaskedFields) {
   EXPECT_EQ(ChildTexts(kRootNode), std::vector<std::string>{"two"});
 }
 
+// The expanded state written as an attribute shows the children at once, without the
+// expand notifications.
+TEST_P(ViewContract, ExpandedStateSetOnANodeShowsItsChildren) {
+  Sample s = BuildSample();
+  NodeItem w;
+  w.mask = node::kState;
+  w.state = node::kStateExpanded;
+  w.state_mask = node::kStateExpanded;
+  ASSERT_TRUE(tree_->SetItem(s.a, w));
+  EXPECT_TRUE(tree_log_.Of(TreeCall::kItemExpanding).empty());
+  std::vector<Node> rows;  // the nodes down the tree's rows
+  for (int y = 0; y < 180 && rows.size() < 4; ++y) {
+    const Node n = tree_->HitTest(Point{40, y}).node;
+    if (n != kNoNode && (rows.empty() || rows.back() != n)) rows.push_back(n);
+  }
+  EXPECT_EQ(rows, (std::vector<Node>{s.a, s.a1, s.a2, s.b}));
+}
+
 TEST_P(ViewContract, ChildrenIndicatorReadsBack) {
   Node leaf = Add(kRootNode, "leaf", 1);
   Node parent = Add(kRootNode, "parent", 2);

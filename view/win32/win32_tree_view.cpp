@@ -18,8 +18,10 @@ HTREEITEM ParentItem(Node parent) {
   return parent == kNoNode || parent == kRootNode ? TVI_ROOT : AsItem(parent);
 }
 
-// Node attributes into TVITEMA; `text` keeps the text's bytes while the message is sent.
-void Fill(TVITEMA& tv, const NodeItem& item, std::vector<char>& text) {
+// Node attributes into TVITEMA or TVITEMEXA; `text` keeps the text's bytes while the
+// message is sent.
+template <class TvItem>
+void Fill(TvItem& tv, const NodeItem& item, std::vector<char>& text) {
   tv.mask = item.mask &
             (TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN);
   if (tv.mask & TVIF_TEXT) {
@@ -67,10 +69,17 @@ Node Win32TreeView::InsertItem(Node parent, InsertAt where, const NodeItem& item
 bool Win32TreeView::SetItem(Node node, const NodeItem& item) {
   if (node == kNoNode || node == kRootNode) return false;
   std::vector<char> text;
-  TVITEMA tv{};
+  TVITEMEXA tv{};
   Fill(tv, item, text);
   tv.mask |= TVIF_HANDLE;
   tv.hItem = AsItem(node);
+  if ((tv.mask & TVIF_STATE) && (tv.stateMask & TVIS_EXPANDED)) {
+    // Told of an expanded state by TVM_SETITEM, the tree keeps its rows as they were (Wine:
+    // the children stay off the rows and the siblings below are not moved down); a change
+    // of the integral height lays the rows out again. 1 is every node's height here.
+    tv.mask |= TVIF_INTEGRAL;
+    tv.iIntegral = 1;
+  }
   return Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) != 0;
 }
 
