@@ -24,7 +24,7 @@ ViewController::ViewController(model::Store& store) : store_(store) { store_.Set
 ViewController::~ViewController() { store_.SetViews(nullptr); }
 
 bool ViewController::Defer(std::function<void()> request) {
-  if (tree_calls_ == 0) return false;
+  if (tree_calls_ == 0 && platform_depth_ == 0) return false;
   deferred_.push_back(std::move(request));
   return true;
 }
@@ -49,6 +49,25 @@ void ViewController::CloseBulk() {
   TreeView* tree = bulk_tree_;
   bulk_tree_ = nullptr;
   if (tree != nullptr) tree->EndBulk();
+}
+
+void ViewController::EndPlatformNotification() {
+  if (platform_depth_ == 0 || --platform_depth_ > 0) return;
+  // Inside an operation or a tree call, their end runs the queue.
+  if (op_depth_ > 0 || tree_calls_ > 0 || deferred_.empty()) return;
+  if (!post_) {
+    RunDeferred();
+  } else if (!post_pending_) {
+    post_pending_ = true;
+    post_();
+  }
+}
+
+void ViewController::RunQueued() {
+  post_pending_ = false;
+  // Whatever is still open runs the queue, or posts again, when it closes.
+  if (platform_depth_ > 0 || op_depth_ > 0 || tree_calls_ > 0) return;
+  RunDeferred();
 }
 
 void ViewController::RunDeferred() {

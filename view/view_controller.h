@@ -15,6 +15,14 @@
 // yet: a host that deletes an item from TreeItemDeleted sees the item until the handler
 // returns.
 //
+// The same holds for the tree's reports of a user gesture (select, expand, click, key,
+// focus), which the window brackets with Begin/EndPlatformNotification: inside them the
+// requests above are queued as inside a select or expand call. When the outermost bracket
+// closes outside any operation, the tree is still busy with the gesture, so the queue does
+// not run there: the post hook is called once (the window posts itself a message) and the
+// window calls RunQueued when that message arrives. Without a post hook the queue runs as
+// the bracket closes. An operation that ends outside every bracket runs whatever is queued.
+//
 // Item pointers and map positions are never kept across a tree call; items are found again
 // by Seq. Every item's TreeNode is either null or a node this class inserted and the tree
 // still holds, so a stale handle is never handed to the tree.
@@ -82,6 +90,15 @@ class ViewController final : public model::ViewRequests {
   void SetFocus();
   // The dialog's answer to the set-cursor query (see AnswerSetCursor).
   bool AnswerSetCursor();
+
+  // ---- The tree's own notifications (see the re-entrance note above) ------------------
+  void BeginPlatformNotification() { ++platform_depth_; }
+  void EndPlatformNotification();
+  // Asks for a later RunQueued outside the tree's processing; called once per batch.
+  void SetPostHook(std::function<void()> post) { post_ = std::move(post); }
+  // Runs the queued requests; does nothing when none are queued, and leaves them queued
+  // while a bracket, an operation or a tree call is still in progress.
+  void RunQueued();
 
   // ---- model::ViewRequests -------------------------------------------------------------
   void InsertTabEntry(std::int32_t index, const std::string& name) override;
@@ -176,7 +193,7 @@ class ViewController final : public model::ViewRequests {
    public:
     explicit OpScope(ViewController& v) : v_(v) { ++v_.op_depth_; }
     ~OpScope() {
-      if (--v_.op_depth_ == 0) v_.RunDeferred();
+      if (--v_.op_depth_ == 0 && v_.platform_depth_ == 0) v_.RunDeferred();
     }
     OpScope(const OpScope&) = delete;
     OpScope& operator=(const OpScope&) = delete;
@@ -195,7 +212,9 @@ class ViewController final : public model::ViewRequests {
     ~TreeCall() {
       --v_.tree_calls_;
       if (counts_) --v_.removing_or_sorting_;
-      if (v_.tree_calls_ == 0 && v_.op_depth_ == 0) v_.RunDeferred();
+      if (v_.tree_calls_ == 0 && v_.op_depth_ == 0 && v_.platform_depth_ == 0) {
+        v_.RunDeferred();
+      }
     }
     TreeCall(const TreeCall&) = delete;
     TreeCall& operator=(const TreeCall&) = delete;
@@ -224,7 +243,8 @@ class ViewController final : public model::ViewRequests {
   // Closes the tree's bulk bracket, if open, on the tree it was opened on.
   void CloseBulk();
 
-  // True (and the request queued) while a tree call is in progress.
+  // True (and the request queued) while a tree call or a platform notification is in
+  // progress.
   bool Defer(std::function<void()> request);
   bool DeferInsert(std::function<void()> request);
   void RunDeferred();
@@ -305,6 +325,9 @@ class ViewController final : public model::ViewRequests {
   int op_depth_ = 0;
   int tree_calls_ = 0;
   int removing_or_sorting_ = 0;
+  int platform_depth_ = 0;
+  std::function<void()> post_;
+  bool post_pending_ = false;  // the post hook was called and RunQueued has not come yet
   std::deque<std::function<void()>> deferred_;
 };
 

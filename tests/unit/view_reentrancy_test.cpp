@@ -170,5 +170,58 @@ TEST_F(Reentrancy, QueuedRequestsRunInOrder) {
   ExpectConsistent();
 }
 
+// The window brackets the tree's reports of a user gesture: restructuring requests made
+// inside wait for the window's posted message, insertions go straight in.
+TEST_F(Reentrancy, PlatformNotificationQueuesUntilThePostedRun) {
+  Family();
+  int posts = 0;
+  view.SetPostHook([&] { ++posts; });
+  view.BeginPlatformNotification();
+  view.BeginPlatformNotification();
+  view.DeleteItem("c1");
+  view.PutSelectedItem("c2");
+  view.PutSelectedTab("B");
+  Add("TAB:A,TEXT:n,ID:n,PARENT:r");
+  EXPECT_EQ(Outline(), "r(c1,c2,n),s");
+  view.EndPlatformNotification();
+  EXPECT_EQ(posts, 0);
+  view.EndPlatformNotification();
+  EXPECT_EQ(posts, 1);
+  EXPECT_NE(store.FindItem("c1"), model::kNoSeq);
+  EXPECT_EQ(view.GetSelectedItem(), "s");
+  EXPECT_EQ(host.Take(), Log{});
+
+  view.RunQueued();
+  EXPECT_EQ(host.Take(), (Log{"Deleted(c1)", "SelChanging(c2)", "SelChanged(s>c2/0)", "Opening(r)",
+                              "Opened(r)", "SelChanging(b)", "SelChanged(>b/0)"}));
+  EXPECT_EQ(store.FindItem("c1"), model::kNoSeq);
+  EXPECT_EQ(view.GetSelectedTab(), "B");
+  EXPECT_EQ(Outline(), "b");
+  ExpectConsistent();
+  view.RunQueued();
+  EXPECT_EQ(posts, 1);
+
+  // A bracket inside an operation's own tree call: the operation's end runs the queue.
+  host.react = [&](const std::string& what, const std::string&) {
+    if (what != "SelChanged") return;
+    view.BeginPlatformNotification();
+    view.DeleteItem("b");
+    view.EndPlatformNotification();
+  };
+  view.PutSelectedItem("");
+  EXPECT_EQ(store.FindItem("b"), model::kNoSeq);
+  EXPECT_EQ(posts, 1);
+  host.react = nullptr;
+
+  // Without a post hook the queue runs as the bracket closes.
+  view.SetPostHook(nullptr);
+  view.BeginPlatformNotification();
+  view.PutSelectedTab("A");
+  EXPECT_EQ(Outline(), "");
+  view.EndPlatformNotification();
+  EXPECT_EQ(Outline(), "r(c2,n),s");
+  ExpectConsistent();
+}
+
 }  // namespace
 }  // namespace view_test
