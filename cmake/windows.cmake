@@ -157,7 +157,10 @@ endif()
 # themselves are listed too, and they and every test of the registered control hold
 # the lock `wine_registry`, so that a parallel ctest never runs them side by side.
 set(ZORTAB_WINE_TESTS_WITHOUT_REGISTRATION typelib_test resources_test module_test
-    dispatch_test registration_test view_contract_test)
+    dispatch_test registration_test view_contract_test window_input_test window_pixels_test
+    control_window_test)
+# Programs that move the pointer and the focus of the shared display run alone.
+set(ZORTAB_WINE_TESTS_WITH_INPUT window_input_test control_window_test)
 set(ZORTAB_WINE_TESTS_CHANGING_REGISTRATION registration_test)
 include(GoogleTest)
 function(zortab_wine_test src)
@@ -166,7 +169,9 @@ function(zortab_wine_test src)
   add_executable(${target} ${src})
   target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock zortab_com zortab_guids
                         ${ZORTAB_SYSTEM_LIBS})
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+  # tests/unit for the portable support headers (the recording sink).
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/win
+                             ${CMAKE_SOURCE_DIR}/tests/unit)
   target_link_options(${target} PRIVATE ${ZORTAB_STATIC_LINK})
   target_compile_definitions(${target} PRIVATE
     "ZORTAB_DLL_PATH=L\"${ZORTAB_DLL_WINPATH}\"" "ZORTAB_TLB_PATH=L\"${ZORTAB_TLB_WINPATH}\""
@@ -183,6 +188,9 @@ function(zortab_wine_test src)
   endif()
   if(name IN_LIST ZORTAB_WINE_TESTS_CHANGING_REGISTRATION)
     set(lock RESOURCE_LOCK wine_registry)
+  endif()
+  if(name IN_LIST ZORTAB_WINE_TESTS_WITH_INPUT)
+    list(APPEND lock RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 300 TEST_PREFIX "${name}."
     PROPERTIES FIXTURES_REQUIRED ${fixture} TIMEOUT 300 ${lock})
