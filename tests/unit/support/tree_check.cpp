@@ -16,6 +16,22 @@ bool ParamOf(const view::TreeView& tree, view::Node node, std::int64_t& param) {
 
 }  // namespace
 
+ChildLister WalkChildren(const view::TreeView& tree) {
+  return [&tree](view::Node parent) {
+    std::vector<view::Node> children;
+    const view::NextCode first =
+        parent == view::kRootNode ? view::NextCode::kRoot : view::NextCode::kChild;
+    // A chain longer than the tree's count is broken; stop rather than loop.
+    const int limit = tree.GetCount();
+    for (view::Node n = tree.GetNextItem(parent, first);
+         n != view::kNoNode && static_cast<int>(children.size()) <= limit;
+         n = tree.GetNextItem(n, view::NextCode::kNext)) {
+      children.push_back(n);
+    }
+    return children;
+  };
+}
+
 std::string IdOfNode(const view::TreeView& tree, const model::Store& store, view::Node node) {
   std::int64_t param = 0;
   if (!ParamOf(tree, node, param)) return "?";
@@ -23,27 +39,29 @@ std::string IdOfNode(const view::TreeView& tree, const model::Store& store, view
   return item != nullptr ? std::string(item->ID()) : "?";
 }
 
-std::string TreeOutline(const view::sim::SimTreeView& tree, const model::Store& store,
-                        view::Node parent) {
+std::string TreeOutline(const view::TreeView& tree, const model::Store& store, view::Node parent,
+                        const ChildLister& children) {
   std::string out;
-  for (view::Node n : tree.Children(parent)) {
+  for (view::Node n : children(parent)) {
     if (!out.empty()) out += ',';
     out += IdOfNode(tree, store, n);
-    const std::string inner = TreeOutline(tree, store, n);
+    const std::string inner = TreeOutline(tree, store, n, children);
     if (!inner.empty()) out += "(" + inner + ")";
   }
   return out;
 }
 
-std::string TreeDisagreement(const view::sim::SimTreeView& tree, const model::Store& store) {
+std::string TreeDisagreement(const view::TreeView& tree, const model::Store& store,
+                             const ChildLister& children) {
   if (std::string fault = store.CheckInvariants(); !fault.empty()) return fault;
-  std::vector<view::Node> pending = tree.Children(view::kRootNode);
+  std::vector<view::Node> pending = children(view::kRootNode);
   int nodes = 0;
   while (!pending.empty()) {
     const view::Node n = pending.back();
     pending.pop_back();
-    ++nodes;
-    for (view::Node c : tree.Children(n)) pending.push_back(c);
+    // A node reached twice would walk on without end.
+    if (++nodes > tree.GetCount()) return "the walk finds more nodes than the tree counts";
+    for (view::Node c : children(n)) pending.push_back(c);
     std::int64_t param = 0;
     if (!ParamOf(tree, n, param)) return "node " + std::to_string(n) + " has no item data";
     const model::Item* item = store.FindItemPtr(static_cast<model::Seq>(param));
