@@ -195,54 +195,51 @@ bool Store::EraseItem(Seq seq, const EraseHook& before_erase) {
   return true;
 }
 
-int Store::RemoveItem(std::string_view id, const EraseHook& before_erase) {
-  // Each frame is an ID whose children are being removed, in Seq order; the earliest item
-  // with the ID goes when no child is left. No ID is on the stack twice. A child whose ID
-  // is on the stack closes a loop: the earliest item with that ID is left to its own frame
-  // (the walk moves past it), any other such item is erased at once. Every push is paid
-  // for by an erase and every skip moves a frame forward, so the walk always ends.
+int Store::RemoveSubtree(std::string_view id, bool with_item, const EraseHook& before_erase) {
+  // Each frame is an item whose children are being removed, in Seq order; it goes when no
+  // child is left. Only the earliest item with an ID has children (lookups by ID answer
+  // it), so a later one goes at once as a leaf. Children are looked up afresh at every
+  // step, since the hook may run code that changes the store. Each item is taken once, so
+  // a Parent loop ends where it comes back.
   struct Frame {
-    std::string id;
-    Seq skip_after = kNoSeq;  // children up to here were left to frames further up
+    Seq seq;         // kNoSeq: no item holds the ID, or it is the one that stays
+    std::string id;  // copied: the hook may erase the item
+    Seq after = kNoSeq;
   };
+  std::unordered_set<Seq> taken;
+  const Seq top = FindItem(id);
+  if (top != kNoSeq) taken.insert(top);
   std::vector<Frame> stack;
-  std::unordered_set<std::string, Hash, std::equal_to<>> in_progress;
-  stack.push_back(Frame{std::string(id), kNoSeq});
-  in_progress.emplace(id);
+  stack.push_back(Frame{with_item ? top : kNoSeq, std::string(id)});
   int removed = 0;
   while (!stack.empty()) {
     Frame& frame = stack.back();
-    const Seq child = FindNextChild(frame.id, frame.skip_after);
-    if (child != kNoSeq) {
-      const std::string_view child_id = items_.Find(child)->id_;
-      if (!in_progress.contains(child_id)) {
-        in_progress.emplace(child_id);
-        // May move `frame`, which is not used after this.
-        stack.push_back(Frame{std::string(child_id), kNoSeq});
-      } else if (FindItem(child_id) == child) {
-        frame.skip_after = child;
-      } else if (EraseItem(child, before_erase)) {
-        ++removed;
-      }
+    const Seq child = FindNextChild(frame.id, frame.after);
+    if (child == kNoSeq) {
+      const Seq done = frame.seq;
+      stack.pop_back();
+      if (done != kNoSeq && EraseItem(done, before_erase)) ++removed;
       continue;
     }
-    const std::string done = std::move(frame.id);
-    stack.pop_back();
-    in_progress.erase(done);
-    const Seq seq = FindItem(done);
-    if (seq != kNoSeq && EraseItem(seq, before_erase)) ++removed;
+    frame.after = child;
+    if (!taken.insert(child).second) continue;
+    const std::string_view child_id = items_.Find(child)->id_;
+    if (FindItem(child_id) == child) {
+      // May move `frame`, which is not used after this.
+      stack.push_back(Frame{child, std::string(child_id)});
+    } else if (EraseItem(child, before_erase)) {
+      ++removed;
+    }
   }
   return removed;
 }
 
+int Store::RemoveItem(std::string_view id, const EraseHook& before_erase) {
+  return RemoveSubtree(id, true, before_erase);
+}
+
 int Store::RemoveChildren(std::string_view parent, const EraseHook& before_erase) {
-  int removed = 0;
-  for (Seq child = FindFirstChild(parent); child != kNoSeq; child = FindFirstChild(parent)) {
-    // Copied: the removal erases the item that holds it.
-    const std::string child_id(items_.Find(child)->ID());
-    removed += RemoveItem(child_id, before_erase);
-  }
-  return removed;
+  return RemoveSubtree(parent, false, before_erase);
 }
 
 bool Store::RemoveTab(std::string_view name) {

@@ -146,20 +146,20 @@ class Store {
   void SetTabPic(std::int32_t index, std::int32_t picture);
 
   // ---- Removal -------------------------------------------------------------------------
-  // Removes the children of `id` (items whose Parent equals it, in all tabs, each with its
-  // own descendants before it, in Seq order) and then the earliest item with the ID.
-  // Answers the number of items removed.
+  // Removes the earliest item with the ID and the subtree the tree shows under it: the
+  // items, in all tabs, whose Parent names a removed item that is the earliest with its ID
+  // (a later item with an ID is nobody's parent, since lookups answer the earliest). Each
+  // item's children go before it, in Seq order, each with its own subtree first. When no
+  // item has the ID, the items whose Parent equals it go all the same (for the empty ID:
+  // every top-level item). Answers the number of items removed.
   //
-  // Parent loops (an item that is its own parent, or a chain that comes back, made through
-  // the Parent property) are broken by the IDs being removed: the walk remembers the IDs
-  // whose children it is removing and never descends into one of them again. A child that
-  // closes such a loop is passed over when it is the earliest item with its ID (the frame
-  // of that ID erases it after its children), and erased at once otherwise (such an item is
-  // never anyone's parent, since lookups answer the earliest item). So a removal always
-  // ends, and an item in a loop counts as its own descendant and goes with it. The walk
-  // uses an explicit stack, so deep chains cannot exhaust the call stack.
+  // Children are looked up as the walk reaches them, so an item given a Parent inside the
+  // subtree by the hook goes too. Parent loops (made through the Parent property) end where
+  // they come back: each item is taken once, and the items on a loop go with the subtree.
+  // The walk uses an explicit stack, so deep chains cannot exhaust the call stack.
   int RemoveItem(std::string_view id, const EraseHook& before_erase = {});
-  // Removes, as long as FindFirstChild finds one, that child as RemoveItem does.
+  // Removes the subtree under the earliest item with the ID as RemoveItem does; the item
+  // itself stays, also when a Parent loop leads back to it.
   int RemoveChildren(std::string_view parent, const EraseHook& before_erase = {});
   // Erases the tab and all its items, and moves every later tab position (tab Index, the
   // TabIndex of their items, CurrentTab) down by one. False when no tab has the name.
@@ -173,11 +173,9 @@ class Store {
   std::string CheckInvariants() const;
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
   std::string CheckIndex(const TextIndex& index, const char* name) const;
+  // RemoveItem (with_item) and RemoveChildren.
+  int RemoveSubtree(std::string_view id, bool with_item, const EraseHook& before_erase);
   // Erases one item after telling the hook; false when the hook already removed it.
   bool EraseItem(Seq seq, const EraseHook& before_erase);
 

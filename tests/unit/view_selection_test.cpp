@@ -214,6 +214,56 @@ TEST_F(Selection, DeleteChildrenEmptyIdsAndSelectedNodes) {
   ExpectConsistent();
 }
 
+// Items that share an ID: only the earliest has children, so a deletion takes the subtree
+// the tree shows and nothing outside it.
+TEST_F(Selection, DeletionWithDuplicateIdsTakesOnlyTheShownSubtree) {
+  // x1 and x2 share the ID x; y's parent is the earliest x. "Other tab" puts x1 in B.
+  const std::string same_tab =
+      "TAB:A,TEXT:x1,ID:x\nTAB:A,TEXT:p,ID:p\nTAB:A,TEXT:x2,ID:x,PARENT:p\n"
+      "TAB:A,TEXT:y,ID:y,PARENT:x";
+  const std::string other_tab =
+      "TAB:B,TEXT:x1,ID:x\nTAB:A,TEXT:p,ID:p\nTAB:A,TEXT:x2,ID:x,PARENT:p\n"
+      "TAB:A,TEXT:y,ID:y,PARENT:x";
+  struct Case {
+    const char* name;
+    const std::string& records;
+    void (view::ViewController::*remove)(const std::string&);
+    const char* id;
+    const char* outline_before;
+    Log deleted;
+    Log texts_left;
+    const char* outline_after;
+  };
+  const Case cases[] = {
+      {"same tab", same_tab, &view::ViewController::DeleteItem, "p", "x(y),p(x)",
+       Log{"Deleted(x)", "Deleted(p)"}, Log{"x1", "y"}, "x(y)"},
+      {"other tab", other_tab, &view::ViewController::DeleteItem, "p", "p(x),y",
+       Log{"Deleted(x)", "Deleted(p)"}, Log{"x1", "y"}, "y"},
+      {"children", same_tab, &view::ViewController::DeleteChildren, "p", "x(y),p(x)",
+       Log{"Deleted(x)"}, Log{"x1", "p", "y"}, "x(y),p"},
+      {"earliest holder", same_tab, &view::ViewController::DeleteItem, "x", "x(y),p(x)",
+       Log{"Deleted(y)", "Deleted(x)"}, Log{"p", "x2"}, "p(x)"},
+  };
+  Show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view.DeleteAll();
+    model::AddItemList(store, c.records);
+    view.PutSelectedTab("A");
+    ASSERT_EQ(Outline(), c.outline_before);
+    host.Take();
+    (view.*c.remove)(c.id);
+    EXPECT_EQ(host.Take(), c.deleted);
+    Log texts_left;
+    for (model::Seq seq = store.FirstItem(); seq != model::kNoSeq; seq = store.NextItemAfter(seq)) {
+      texts_left.emplace_back(store.FindItemPtr(seq)->Text);
+    }
+    EXPECT_EQ(texts_left, c.texts_left);
+    EXPECT_EQ(Outline(), c.outline_after);
+    ExpectConsistent();
+  }
+}
+
 TEST_F(Selection, NodesOfMovedItemsDoNotOutliveThem) {
   ThreeTabs();
   // A Parent write leaves the node where it was: s's node is not under c2.
@@ -241,7 +291,7 @@ TEST_F(Selection, ParentLoopsEndDeletion) {
   EXPECT_EQ(store.FindItem("c1"), model::kNoSeq);
   store.SetParent(SeqOf("s"), "s");
   view.DeleteChildren("s");
-  EXPECT_EQ(store.FindItem("s"), model::kNoSeq);  // its own child
+  EXPECT_NE(store.FindItem("s"), model::kNoSeq);  // the parent stays, also as its own child
   ExpectConsistent();
 }
 
