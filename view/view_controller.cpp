@@ -218,8 +218,10 @@ void ViewController::AdjustBusy(std::int32_t delta) {
   busy_depth_ = static_cast<std::int32_t>(std::min<std::int64_t>(depth, INT32_MAX));
   if (desktop_ == nullptr) return;
   if (wait_cursor_ == 0) wait_cursor_ = desktop_->LoadSystemCursor(idc::kWait);
+  // A wait cursor the desktop cannot supply leaves the current one rather than blanking it.
+  if (wait_cursor_ == 0) return;
   const CursorHandle previous = desktop_->SetCursor(wait_cursor_);
-  if (delta > 0 && busy_depth_ == 1 && !cursor_saved_) {
+  if (!cursor_saved_) {
     saved_cursor_ = previous;
     cursor_saved_ = true;
   }

@@ -279,6 +279,17 @@ TEST_F(Build, ManyNodeChangesRunInsideABalancedBulkBracket) {
   EXPECT_EQ(Tree().BulkCount(), opened);
 }
 
+TEST_F(Build, BusySectionWithoutAWaitCursorLeavesTheCursorAlone) {
+  desktop.FailCursor(view::idc::kWait);
+  desktop.SetCursor(desktop.LoadSystemCursor(view::idc::kIbeam));
+  Add("TAB:A,TEXT:a,ID:a");
+  Show();
+  view.AdjustBusy(+1);
+  EXPECT_EQ(desktop.CursorIdc(desktop.GetCursor()), view::idc::kIbeam);
+  view.AdjustBusy(-1);
+  EXPECT_EQ(desktop.CursorIdc(desktop.GetCursor()), view::idc::kIbeam);
+}
+
 TEST_F(Build, FocusFollowsDisplayStyle) {
   Show();
   view.SetFocus();

@@ -28,6 +28,7 @@ void SimDesktop::SetKeyDown(int virtual_key, bool down) {
 CursorHandle SimDesktop::LoadSystemCursor(int idc) {
   const auto* end = std::end(kKnownCursors);
   if (std::find(std::begin(kKnownCursors), end, idc) == end) return 0;
+  if (missing_cursors_.contains(idc)) return 0;
   return kCursorBase + static_cast<CursorHandle>(idc);
 }
 

@@ -149,6 +149,7 @@ class SimDesktop final : public Desktop {
   int ClipboardWriteCount() const { return clipboard_writes_; }
   void SetMessagePos(Point screen) { message_pos_ = screen; }
   void FailBitmap(int resource_id) { missing_bitmaps_.insert(resource_id); }
+  void FailCursor(int idc) { missing_cursors_.insert(idc); }
   const PictureList* FindPictureList(PictureListHandle list) const;
   int PictureListCount() const { return static_cast<int>(lists_.size()); }
 
@@ -163,6 +164,7 @@ class SimDesktop final : public Desktop {
   std::map<PictureListHandle, PictureList> lists_;
   PictureListHandle next_list_ = 0x5000;
   std::set<int> missing_bitmaps_;
+  std::set<int> missing_cursors_;
 };
 
 class SimDialog;
