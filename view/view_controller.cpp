@@ -172,23 +172,31 @@ void ViewController::EnableViews(std::int32_t enabled) {
 int ViewController::SelectedPosition() const { return tabs_ != nullptr ? tabs_->GetCurSel() : -1; }
 
 void ViewController::Refresh() {
-  if (Defer([this] { Refresh(); })) return;
   OpScope op(*this);
   AdjustBusy(+1);
-  int position = SelectedPosition();
-  if (position < 0) position = 0;
+  const int position = std::max(SelectedPosition(), 0);
   LayoutView();
-  if (position != store_.CurrentTab() || store_.RebuildPending()) {
-    // Tabs that arrived while the strip was not told of them are appended first.
-    if (store_.RebuildPending()) AppendMissingTabEntries();
-    store_.SetRebuildPending(false);
-    RebuildTree(position);
+  // Laying out restructures nothing and happens at once; a rebuild asked for from inside
+  // a tree call waits, and then looks again at what is shown.
+  if (TreeStale(position) && !Defer([this] { RebuildStale(std::max(SelectedPosition(), 0)); })) {
+    RebuildStale(position);
   }
   AdjustBusy(-1);
 }
 
+bool ViewController::TreeStale(int position) const {
+  return position != store_.CurrentTab() || store_.RebuildPending();
+}
+
+void ViewController::RebuildStale(int position) {
+  if (!TreeStale(position)) return;
+  // Tabs that arrived while the strip was not told of them are appended first.
+  if (store_.RebuildPending()) AppendMissingTabEntries();
+  store_.SetRebuildPending(false);
+  RebuildTree(position);
+}
+
 void ViewController::SetFocus() {
-  if (Defer([this] { SetFocus(); })) return;
   if (store_.DisplayStyle() == model::kDisplayTabsOnly) {
     if (tabs_ != nullptr) tabs_->Focus();
   } else if (tree_ != nullptr) {

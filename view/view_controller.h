@@ -10,8 +10,9 @@
 // deletion, a selection, an expansion, a focus change) is queued, and the queue is run,
 // in order, as soon as the outermost operation of this class has finished. Insertions are
 // queued only while the tree deletes or sorts; inside a select or expand they go straight
-// in, so a host can still fill an item's children from its TreeOpening handler. Reads and
-// node refreshes are never queued. Inside a handler a queued request has not happened
+// in, so a host can still fill an item's children from its TreeOpening handler. Reads,
+// node refreshes, layout and focus changes are never queued (a Refresh queues only its
+// rebuild). Inside a handler a queued request has not happened
 // yet: a host that deletes an item from TreeItemDeleted sees the item until the handler
 // returns.
 //
@@ -254,6 +255,10 @@ class ViewController final : public model::ViewRequests {
   void ApplyTreeStyle();
   void ApplyToolTipDelay();
   void AppendMissingTabEntries();
+  // Refresh's rebuild: the tree for the strip's position (-1 counts as 0) when that is not
+  // the tab shown or when the store holds what the views were not told of.
+  bool TreeStale(int position) const;
+  void RebuildStale(int position);
   void InsertNode(model::Item& item);
   void SortAfterInsert(Node parent);
   // Hides the tree, removes every node and shows it again; every item forgets its node.

@@ -170,6 +170,33 @@ TEST_F(Reentrancy, QueuedRequestsRunInOrder) {
   ExpectConsistent();
 }
 
+TEST_F(Reentrancy, FocusAndLayoutAskedForInsideATreeCallHappenAtOnce) {
+  Family();
+  const int clears = Tree().DeleteAllCount();
+  bool focused = false;
+  int width = 0;
+  bool rebuilt = false;
+  bool asked = false;
+  host.react = [&](const std::string& what, const std::string&) {
+    if (what != "SelChanged" || asked) return;
+    asked = true;
+    view.SetFocus();
+    focused = dialog->FocusedId() == SimDialog::kTreeId;
+    dialog->SetClientSize(300, 300);
+    store.SetRebuildPending(true);  // a rebuild is due as well: it waits
+    view.Refresh();
+    width = Tree().GetPosition().right - Tree().GetPosition().left;
+    rebuilt = Tree().DeleteAllCount() != clears;
+  };
+  view.PutSelectedItem("c1");
+  EXPECT_TRUE(focused);
+  EXPECT_EQ(width, 300);
+  EXPECT_FALSE(rebuilt);
+  EXPECT_EQ(Tree().DeleteAllCount(), clears + 1);
+  EXPECT_FALSE(store.RebuildPending());
+  ExpectConsistent();
+}
+
 // The window brackets the tree's reports of a user gesture: restructuring requests made
 // inside wait for the window's posted message, insertions go straight in.
 TEST_F(Reentrancy, PlatformNotificationQueuesUntilThePostedRun) {
