@@ -372,13 +372,47 @@ TEST_P(ViewContract, GetItemFailsForANodeThatIsGone) {
   EXPECT_EQ(tree_->GetCount(), 0);
 }
 
-TEST_P(ViewContract, DeletingTheSelectedSubtreeLeavesNoStaleSelection) {
-  Sample s = BuildSample();
-  ASSERT_TRUE(tree_->SelectItem(SelectCode::kCaret, s.a21));
-  ASSERT_TRUE(tree_->DeleteItem(s.a));
-  Node caret = tree_->GetNextItem(kNoNode, NextCode::kCaret);
-  EXPECT_TRUE(caret == kNoNode || caret == s.b);
-  EXPECT_EQ(tree_->GetCount(), 1);
+// After the deletion reports, a selection inside the deleted subtree passes to the top
+// node's next sibling, else its parent, else its previous sibling, notified with no old
+// node and action 0. Deleting everything leaves no selection and notifies none.
+TEST_P(ViewContract, DeletingTheSelectedSubtreePassesTheSelectionToItsNeighbour) {
+  struct Case {
+    const char* name;
+    Node Sample::*selected;
+    Node Sample::*deleted;
+    Node Sample::*successor;
+  };
+  const Case cases[] = {
+      {"next sibling", &Sample::a1, &Sample::a1, &Sample::a2},
+      {"parent", &Sample::a21, &Sample::a21, &Sample::a2},
+      {"previous sibling", &Sample::b, &Sample::b, &Sample::a},
+      {"subtree", &Sample::a21, &Sample::a, &Sample::b},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(tree_->DeleteItem(kRootNode));
+    const Sample s = BuildSample();
+    ASSERT_TRUE(tree_->SelectItem(SelectCode::kCaret, s.*c.selected));
+    tree_log_.Clear();
+    ASSERT_TRUE(tree_->DeleteItem(s.*c.deleted));
+    std::vector<TreeCall> calls = tree_log_.Calls();
+    ASSERT_GE(calls.size(), 3u);
+    const std::vector<TreeCall> last(calls.end() - 2, calls.end());
+    EXPECT_EQ(last, (std::vector<TreeCall>{TreeCall::kSelChanging, TreeCall::kSelChanged}));
+    calls.resize(calls.size() - 2);
+    EXPECT_EQ(calls, std::vector<TreeCall>(calls.size(), TreeCall::kDeleteItem));
+    for (auto r = tree_log_.records.end() - 2; r != tree_log_.records.end(); ++r) {
+      EXPECT_EQ(r->notify.old_node.node, kNoNode);
+      EXPECT_EQ(r->notify.new_node.node, s.*c.successor);
+      EXPECT_EQ(r->notify.action, kActionUnknown);
+    }
+    EXPECT_EQ(tree_->GetNextItem(kNoNode, NextCode::kCaret), s.*c.successor);
+  }
+  tree_log_.Clear();
+  ASSERT_TRUE(tree_->DeleteItem(kRootNode));
+  EXPECT_TRUE(tree_log_.Of(TreeCall::kSelChanging).empty());
+  EXPECT_TRUE(tree_log_.Of(TreeCall::kSelChanged).empty());
+  EXPECT_EQ(tree_->GetNextItem(kNoNode, NextCode::kCaret), kNoNode);
 }
 
 TEST_P(ViewContract, ListenerMayDeleteAnotherNodeFromInsideDeleteReport) {

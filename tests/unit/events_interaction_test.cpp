@@ -120,7 +120,9 @@ TEST_F(InteractionTest, ClickOfAnItemTheHandlerRemovesNavigatesNothing) {
     if (e == "TreeClicked(a)") views.DeleteItem("a");
   });
   Tree().Click(On("a"));
-  EXPECT_EQ(Events().back(), "TreeItemDeleted(a)");
+  // The tree passes the deleted item's selection on to its next sibling.
+  EXPECT_EQ(Events(), (Log{"TreeSelChanging(,a,1)", "TreeSelChanged(,a,1)", "TreeClicked(a)",
+                           "TreeItemDeleted(a)", "TreeSelChanging(,b,0)", "TreeSelChanged(,b,0)"}));
   EXPECT_TRUE(navigator.log.empty());
 
   // DeleteAll and a new item inside the handler: the new item gets the clicked item's

@@ -197,10 +197,11 @@ TEST_F(Selection, DeleteChildrenEmptyIdsAndSelectedNodes) {
   ThreeTabs();
   view.PutSelectedItem("g2");
   host.Take();
-  view.DeleteChildren("c1");  // the parent stays; the selection goes with g2
-  EXPECT_EQ(host.Take(), (Log{"Deleted(g1)", "SelChanging()", "SelChanged(g2>/0)", "Deleted(g2)"}));
+  view.DeleteChildren("c1");  // the parent stays and takes over the selection from g2
+  EXPECT_EQ(host.Take(),
+            (Log{"Deleted(g1)", "Deleted(g2)", "SelChanging(c1)", "SelChanged(>c1/0)"}));
   EXPECT_EQ(Outline(), "r(c1,c2(g3)),s");
-  EXPECT_EQ(view.GetSelectedItem(), "");
+  EXPECT_EQ(view.GetSelectedItem(), "c1");
   view.DeleteChildren("missing");
   EXPECT_EQ(host.Take(), Log{});
 

@@ -225,14 +225,26 @@ void SimTreeView::RemoveLeaf(Node leaf) {
   if (std::vector<Node>* siblings = ChildList(parent)) {
     siblings->erase(std::remove(siblings->begin(), siblings->end(), leaf), siblings->end());
   }
-  // Only reached when a listener refused to let the selection go.
+  // The selection goes with its node, without a notification.
   if (selected_ == leaf) selected_ = kNoNode;
   if (first_visible_ == leaf) first_visible_ = parent == kRootNode ? kNoNode : parent;
   nodes_.erase(it);
 }
 
+Node SimTreeView::Neighbour(Node node) const {
+  const NodeData* d = Find(node);
+  const std::vector<Node>* siblings = d == nullptr ? nullptr : ChildList(d->parent);
+  if (siblings == nullptr) return kNoNode;
+  auto it = std::find(siblings->begin(), siblings->end(), node);
+  if (it == siblings->end()) return kNoNode;
+  if (it + 1 != siblings->end()) return *(it + 1);
+  if (d->parent != kRootNode) return d->parent;
+  return it == siblings->begin() ? kNoNode : *(it - 1);
+}
+
 bool SimTreeView::DeleteItem(Node node) {
   bool all = IsRoot(node);
+  Node successor = kNoNode;
   if (all) {
     ++delete_all_count_;
     if (!IsVisible()) ++hidden_delete_all_count_;
@@ -242,10 +254,8 @@ bool SimTreeView::DeleteItem(Node node) {
     if (d == nullptr) return false;
     // Already going: the deletion in progress removes it.
     if (d->dying) return true;
+    if (selected_ == node || IsAncestor(node, selected_)) successor = Neighbour(node);
     MarkDying(node);
-  }
-  if (const NodeData* s = Find(selected_); s != nullptr && s->dying) {
-    ChangeSelection(kNoNode, kActionUnknown);
   }
   // One node at a time, looked up afresh after every notification: the listener may
   // delete, insert, sort or select in between.
@@ -255,6 +265,15 @@ bool SimTreeView::DeleteItem(Node node) {
       listener_->OnDeleteItem(TreeNotify{Describe(leaf), NotifyNode{}, kActionUnknown});
     }
     RemoveLeaf(leaf);
+  }
+  // The neighbour takes over a selection that went with the subtree, unless a listener
+  // selected another node meanwhile or the neighbour went too.
+  if (successor != kNoNode && selected_ == kNoNode) {
+    const NodeData* s = Find(successor);
+    if (s != nullptr && !s->dying && ChangeSelection(successor, kActionUnknown) &&
+        Alive(successor)) {
+      Scroll(successor);
+    }
   }
   return true;
 }

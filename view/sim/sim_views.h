@@ -10,11 +10,16 @@
 // Tree view
 // - Handles are never reused while the view lives, so a stale handle is simply unknown.
 //   kNoNode as a parent, a delete or a sort target means the root, as on the platform.
-// - Deleting a subtree that holds the selection first moves the selection to none with
-//   OnSelChanging/OnSelChanged (action 0), then reports the nodes depth first, children
-//   before parents, each still readable inside its OnDeleteItem and removed right after.
-//   While a subtree is being deleted its nodes cannot be selected or get new children; a
-//   DeleteItem of one of them answers true and leaves it to the deletion in progress.
+// - Deleting a subtree reports its nodes depth first, children before parents, each still
+//   readable inside its OnDeleteItem and removed right after; a selected node stays the
+//   selection until it is removed, and the selection then goes with it unnotified. Once
+//   all are removed, as on the platform, a selection that was inside the subtree passes to
+//   the top node's next sibling, else its parent, else its previous sibling, with
+//   OnSelChanging/OnSelChanged naming no old node (action 0); not when a listener selected
+//   another node meanwhile or that neighbour is gone. Deleting everything (the root)
+//   leaves no selection and notifies none. While a subtree is being deleted its nodes
+//   cannot be selected or get new children; a DeleteItem of one of them answers true and
+//   leaves it to the deletion in progress.
 // - kSort places a node before the first sibling whose text is greater, comparing bytes
 //   after folding ASCII letters to lower case; equal texts keep insertion order.
 // - SortChildren is a stable insertion sort that stays in bounds whatever the callback
@@ -351,6 +356,8 @@ class SimTreeView final : public SimWindow<TreeView> {
   int PageRows() const;
   NotifyNode Describe(Node node) const;
   void ApplyItem(NodeData& d, const NodeItem& item);
+  // The node that takes over the selection from a deleted subtree whose top is `node`.
+  Node Neighbour(Node node) const;
   void MarkDying(Node node);
   Node NextDoomedLeaf(Node start) const;
   void RemoveLeaf(Node leaf);
