@@ -189,6 +189,40 @@ TEST_F(EventOrder, DoubleClickExpandsWithPicturesAndState) {
   EXPECT_EQ(Events(), (Log{"TreeOpening(p)", "TreeOpening(p)", "TreeClosing(p)"}));
 }
 
+// The Expand write sets the node's expanded mark itself: the tree's own expand processing
+// (TreeOpened, the open picture) does not follow the write's event.
+TEST_F(EventOrder, ExpandWriteMarksTheNodeWithoutTheTreesExpandProcessing) {
+  Add("TAB:T,TEXT:p,ID:p,CPIC:3,OPIC:5");
+  Add("TAB:T,TEXT:k,ID:k,PARENT:p");
+  Show();
+  Events();
+  view::NodeItem n;
+  n.mask = view::node::kState | view::node::kImage;
+  n.state_mask = view::node::kStateExpanded;
+  list.PutExpand("p", 1);
+  EXPECT_EQ(Events(), (Log{"TreeOpening(p)"}));
+  ASSERT_TRUE(Tree().GetItem(NodeOf("p"), n));
+  EXPECT_EQ(n.state, view::node::kStateExpanded);
+  EXPECT_EQ(n.image, 3);
+  EXPECT_EQ(Tree().VisibleRows().size(), 2u);
+  list.PutExpand("p", 0);
+  EXPECT_EQ(Events(), (Log{"TreeClosing(p)"}));
+  ASSERT_TRUE(Tree().GetItem(NodeOf("p"), n));
+  EXPECT_EQ(n.state, 0u);
+}
+
+TEST_F(EventOrder, RightClickOnATabThatIsNotSelectedReportsTheSelectedOne) {
+  Add("TAB:A,TEXT:a,ID:a");
+  Add("TAB:B,TEXT:b,ID:b");
+  Show();
+  Tabs().UserSelect(1);
+  Events();
+  Tabs().RightClick(0);
+  EXPECT_EQ(Events(), (Log{"TabRClicked(B)"}));
+  EXPECT_EQ(list.GetSelectedTab(), "B");
+  EXPECT_EQ(Outline(), "b");
+}
+
 TEST_F(EventOrder, RightClickWithTheChordCopiesInsteadOfReporting) {
   Add("TAB:T,TEXT:a,ID:a1,TAG:x");
   Add("TAB:T,TEXT:b,ID:b1,PARENT:a1,TAG:y");

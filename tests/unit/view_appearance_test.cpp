@@ -2,6 +2,7 @@
 // views' styles, cursors, pictures and sizes.
 #include <climits>
 
+#include "model/properties.h"
 #include "tests/unit/view_fixture.h"
 #include "view/appearance.h"
 
@@ -101,6 +102,17 @@ TEST_F(Appearance, WritesBeforeTheWindowAreReplayed) {
   EXPECT_NE(dialog2.Tabs()->GetStyle() & kTcsVertical, 0u);
   EXPECT_EQ(dialog2.Tree()->GetStyle() & (kTvsLinesAtRoot | kTvsShowSelAlways | kTvsSingleExpand),
             kTvsLinesAtRoot | kTvsShowSelAlways | kTvsSingleExpand);
+}
+
+TEST_F(Appearance, WritesWhileTheWindowExistsReachTheViews) {
+  Add("TAB:T,TEXT:t,ID:t");
+  Show();
+  view.PutMinTabWidth(55);
+  view.PutToolTipDelay(0x10200);
+  model::PutTabPicProperty(store, "T", 9);
+  EXPECT_EQ(Tabs().MinTabWidth(), 55);
+  EXPECT_EQ(Tree().ToolTipInitialDelay(), 0x0200);  // the low 16 bits
+  EXPECT_EQ(Tabs().GetItemImage(0), 9);
 }
 
 TEST_F(Appearance, TreeStyleAndPictureList) {

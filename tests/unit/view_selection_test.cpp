@@ -123,6 +123,22 @@ TEST_F(Selection, FirstVisibleItem) {
   EXPECT_EQ(tab_changed, Log{});
 }
 
+TEST_F(Selection, FirstVisibleItemFollowsTheTreeAndSkipsItemsWithoutANode) {
+  dialog->SetClientSize(200, 20 + 2 * 16);  // a tree of two rows
+  ThreeTabs();
+  view.ExpandAll(1, "");
+  view.PutFirstVisibleItem("g2");
+  view.DeleteItem("g2");
+  EXPECT_EQ(view.GetFirstVisibleItem(), "c1");  // where the tree scrolled to
+
+  ItemOf("s").Level = 10;
+  view.PutSelectedTab("A");  // rebuilt without a node for s
+  view.PutFirstVisibleItem("c2");
+  view.PutFirstVisibleItem("s");
+  EXPECT_EQ(view.GetFirstVisibleItem(), "c2");
+  ExpectConsistent();
+}
+
 TEST_F(Selection, HasChildrenDescribesLoadedChildren) {
   ThreeTabs();
   EXPECT_EQ(view.GetHasChildren("r"), 1);
@@ -341,6 +357,17 @@ TEST_F(Selection, DeleteTabHoldingAShownItem) {
   view.DeleteTab("C");
   EXPECT_EQ(store.FindItem("s"), model::kNoSeq);
   EXPECT_EQ(Outline(), "r(c1(g1,g2),c2(g3))");
+  ExpectConsistent();
+}
+
+TEST_F(Selection, DeleteAllWhileTheFirstTabIsShownDoesNotRebuild) {
+  ThreeTabs();  // A, the first tab, is shown: CurrentTab 0
+  const int clears = Tree().DeleteAllCount();
+  view.DeleteAll();
+  EXPECT_EQ(Tree().DeleteAllCount(), clears + 1);  // its own clearing, no rebuild after it
+  EXPECT_EQ(Tree().GetCount(), 0);
+  EXPECT_EQ(host.Take(), Log{});
+  EXPECT_EQ(store.CurrentTab(), 0);
   ExpectConsistent();
 }
 

@@ -96,8 +96,8 @@ bool SimTabStrip::UserSelect(int position) {
   return ChangeSelectionByUser(position);
 }
 
-bool SimTabStrip::RightClick() {
-  if (!TakesInput()) return false;
+bool SimTabStrip::RightClick(int position) {
+  if (!TakesInput() || (position != -1 && !Valid(position))) return false;
   if (listener_ != nullptr) listener_->OnTabRClick();
   return true;
 }

@@ -67,6 +67,8 @@
 //   the selection moves it up; deleting before it moves it down; deleting it leaves none.
 // - UserSelect: focus (unless TCS_FOCUSNEVER), OnTabSelChanging (a non-zero answer cancels),
 //   the new selection, OnTabSelChange. Choosing the selected tab sends nothing.
+// - RightClick on a tab, or beside the tabs (-1), sends OnTabRClick only: no focus or
+//   selection change.
 #pragma once
 
 #include <array>
@@ -248,8 +250,8 @@ class SimTabStrip final : public SimWindow<TabStrip> {
   std::uint32_t GetExtendedStyle() const override { return ex_style_; }
 
   // Gestures; each answers whether the strip took the input.
-  bool UserSelect(int position);  // click on a tab
-  bool RightClick();
+  bool UserSelect(int position);       // click on a tab
+  bool RightClick(int position = -1);  // -1: beside the tabs
   bool KeyDown(int virtual_key);
 
   // Test hooks.
