@@ -44,9 +44,9 @@ bool ControlWindow::OnSetCursor() { return list_.Impl().view.AnswerSetCursor(); 
 
 void ControlWindow::OnDialogFocus() { list_.SetFocus(); }
 
-void ControlWindow::BeginTreeNotification() { list_.Impl().view.BeginPlatformNotification(); }
+void ControlWindow::BeginNotification() { list_.Impl().view.BeginPlatformNotification(); }
 
-void ControlWindow::EndTreeNotification() { list_.Impl().view.EndPlatformNotification(); }
+void ControlWindow::EndNotification() { list_.Impl().view.EndPlatformNotification(); }
 
 void ControlWindow::RunQueued() { list_.Impl().view.RunQueued(); }
 

@@ -35,8 +35,8 @@ class ControlWindow final : public view::win32::DialogHost {
   // view::win32::DialogHost
   bool OnSetCursor() override;
   void OnDialogFocus() override;
-  void BeginTreeNotification() override;
-  void EndTreeNotification() override;
+  void BeginNotification() override;
+  void EndNotification() override;
   void RunQueued() override;
 
  private:

@@ -18,8 +18,8 @@ class QuietHost final : public view::win32::DialogHost {
  public:
   bool OnSetCursor() override { return false; }
   void OnDialogFocus() override {}
-  void BeginTreeNotification() override {}
-  void EndTreeNotification() override {}
+  void BeginNotification() override {}
+  void EndNotification() override {}
   void RunQueued() override {}
 };
 

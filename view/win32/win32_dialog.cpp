@@ -78,11 +78,15 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       LRESULT answer = 0;
       bool handled = false;
       if (header->idFrom == kTabStripId && tabs_ && header->hwndFrom == tabs_->Window()) {
+        // The core rebuilds the tree for the new tab inside TCN_SELCHANGE (see the header).
+        const bool bracket = header->code != static_cast<UINT>(TCN_SELCHANGE);
+        if (bracket) host_.BeginNotification();
         handled = tabs_->Notify(*header, answer);
+        if (bracket) host_.EndNotification();
       } else if (header->idFrom == kTreeId && tree_ && header->hwndFrom == tree_->Window()) {
-        host_.BeginTreeNotification();
+        host_.BeginNotification();
         handled = tree_->Notify(*header, answer);
-        host_.EndTreeNotification();
+        host_.EndNotification();
       }
       if (!handled) return FALSE;
       Answer(answer);

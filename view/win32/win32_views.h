@@ -9,14 +9,17 @@
 // Re-entrance. The real tree view is not safe when a node is deleted, or the tree rebuilt,
 // from inside its own processing of a gesture (selection, expansion, click, key, focus)
 // or of a deletion. The core already queues such requests during the tree calls it makes
-// itself. For the notifications the tree sends on its own (user input), the dialog opens
-// the host's notification bracket around every tree notification (DialogHost), so the core
-// queues restructuring requests there too; when the outermost bracket closes with work
-// queued, the core asks for a post (DialogHost::RequestPost) and the dialog posts itself
-// kRunQueuedMessage, which runs the queue once the tree has finished its processing.
-// Insertions go straight in (a host fills children from TreeOpening, which the tree
-// supports). Tab strip notifications are not bracketed: the tab control does not touch its
-// entries after TCN_SELCHANGE, and the tree is not inside any processing then.
+// itself. For the notifications the views send on their own (user input), the dialog opens
+// the host's notification bracket around them (DialogHost), so the core queues
+// restructuring requests there too; when the outermost bracket closes with work queued,
+// the core asks for a post and the dialog posts itself kRunQueuedMessage, which runs the
+// queue once the view has finished its processing. Insertions go straight in (a host
+// fills children from TreeOpening, which the tree supports).
+// The tab control is bracketed too, except for TCN_SELCHANGE: after TCN_SELCHANGING and
+// TCN_KEYDOWN it goes on with the entry index it held before (Wine stores it as the
+// selection unchecked, and asserts on it later), so a host's tab deletion there must wait;
+// after TCN_SELCHANGE it only repaints, and the core rebuilds the tree for the new tab
+// there, before the host hears TabChanged.
 #pragma once
 
 #include <windows.h>
@@ -47,9 +50,10 @@ class DialogHost {
   virtual bool OnSetCursor() = 0;
   // WM_SETFOCUS of the dialog itself: pass the focus on.
   virtual void OnDialogFocus() = 0;
-  // A tree notification is delivered between these two.
-  virtual void BeginTreeNotification() = 0;
-  virtual void EndTreeNotification() = 0;
+  // A notification of the tree, or of the tab strip other than TCN_SELCHANGE, is delivered
+  // between these two.
+  virtual void BeginNotification() = 0;
+  virtual void EndNotification() = 0;
   // kRunQueuedMessage arrived.
   virtual void RunQueued() = 0;
 };
