@@ -115,6 +115,10 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         host_.RunQueued();
         return TRUE;
       }
+      if (message == kRelayoutMessage) {
+        if (tree_) tree_->RunRelayout();
+        return TRUE;
+      }
       return FALSE;
   }
 }

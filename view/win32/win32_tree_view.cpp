@@ -73,14 +73,45 @@ bool Win32TreeView::SetItem(Node node, const NodeItem& item) {
   Fill(tv, item, text);
   tv.mask |= TVIF_HANDLE;
   tv.hItem = AsItem(node);
-  if ((tv.mask & TVIF_STATE) && (tv.stateMask & TVIS_EXPANDED)) {
-    // Told of an expanded state by TVM_SETITEM, the tree keeps its rows as they were (Wine:
-    // the children stay off the rows and the siblings below are not moved down); a change
-    // of the integral height lays the rows out again. 1 is every node's height here.
+  // Told of an expanded state by TVM_SETITEM, the tree keeps its rows as they were (Wine:
+  // the children stay off the rows and the siblings below are not moved down); a change
+  // of the integral height lays the rows out again. Inside a notification the tree may be
+  // half way through a deletion (Wine: the first visible node already freed), so the rows
+  // are laid out once its processing is over.
+  const bool expanded = (tv.mask & TVIF_STATE) && (tv.stateMask & TVIS_EXPANDED);
+  if (expanded && notify_depth_ == 0) {
     tv.mask |= TVIF_INTEGRAL;
-    tv.iIntegral = 1;
+    tv.iIntegral = 1;  // every node's height here
   }
-  return Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) != 0;
+  const bool done = Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) != 0;
+  if (done && expanded && notify_depth_ > 0) {
+    if (std::find(relayout_.begin(), relayout_.end(), node) == relayout_.end()) {
+      relayout_.push_back(node);
+    }
+  }
+  return done;
+}
+
+void Win32TreeView::Relayout(Node node) {
+  TVITEMEXA tv{};
+  tv.mask = TVIF_HANDLE | TVIF_INTEGRAL;
+  tv.hItem = AsItem(node);
+  tv.iIntegral = 1;
+  Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));  // a node gone since is refused
+}
+
+void Win32TreeView::PostRelayout() {
+  if (relayout_.empty() || relayout_posted_) return;
+  relayout_posted_ = PostMessageA(GetParent(Window()), kRelayoutMessage, 0, 0) != FALSE;
+  // Without the post the rows are laid out at the next notification's end.
+}
+
+void Win32TreeView::RunRelayout() {
+  relayout_posted_ = false;
+  if (notify_depth_ > 0) return;  // the notification's end posts again
+  std::vector<Node> nodes;
+  nodes.swap(relayout_);
+  for (Node node : nodes) Relayout(node);
 }
 
 bool Win32TreeView::GetItem(Node node, NodeItem& item) const {
@@ -222,6 +253,20 @@ bool Win32TreeView::GetItemRect(Node node, bool label_only, RECT& rect) const {
 
 bool Win32TreeView::Notify(const NMHDR& header, LRESULT& answer) {
   if (listener_ == nullptr) return false;
+  // Expanded states written while the tree is busy are laid out once it is done.
+  struct Depth {
+    Win32TreeView& tree;
+    explicit Depth(Win32TreeView& t) : tree(t) { ++tree.notify_depth_; }
+    ~Depth() {
+      if (--tree.notify_depth_ == 0) tree.PostRelayout();
+    }
+    Depth(const Depth&) = delete;
+    Depth& operator=(const Depth&) = delete;
+  } depth(*this);
+  return Decode(header, answer);
+}
+
+bool Win32TreeView::Decode(const NMHDR& header, LRESULT& answer) {
   const auto& tree = reinterpret_cast<const NMTREEVIEWA&>(header);
   switch (header.code) {
     case TVN_SELCHANGINGA:
@@ -237,6 +282,8 @@ bool Win32TreeView::Notify(const NMHDR& header, LRESULT& answer) {
       answer = listener_->OnItemExpanded(Describe(tree));
       return true;
     case TVN_DELETEITEMA:
+      // A removed handle is never handed back to the tree.
+      std::erase(relayout_, AsNode(tree.itemOld.hItem));
       answer = listener_->OnDeleteItem(Describe(tree));
       return true;
     case TVN_SINGLEEXPAND:

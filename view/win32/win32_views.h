@@ -20,6 +20,9 @@
 // selection unchecked, and asserts on it later), so a host's tab deletion there must wait;
 // after TCN_SELCHANGE it only repaints, and the core rebuilds the tree for the new tab
 // there, before the host hears TabChanged.
+// Laying the tree's rows out again (see Win32TreeView::SetItem) is itself unsafe inside
+// the tree's processing (Wine faults when that happens in the selection change of a
+// deletion): inside a notification it waits for kRelayoutMessage.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +33,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "view/views.h"
 
@@ -40,6 +44,8 @@ inline constexpr int kTabStripId = 201;
 inline constexpr int kTreeId = 202;
 // Posted to the dialog to run the host's queued requests.
 inline constexpr UINT kRunQueuedMessage = WM_APP + 0x51;
+// Posted to the dialog to lay out the tree rows that a notification's handler expanded.
+inline constexpr UINT kRelayoutMessage = WM_APP + 0x52;
 
 // What the dialog asks of the control that owns it. Every call comes on the window's
 // thread from inside the dialog procedure.
@@ -171,10 +177,19 @@ class Win32TreeView final : public Win32Window<TreeView> {
   // The node's rectangle in client coordinates (label only or the whole row).
   bool GetItemRect(Node node, bool label_only, RECT& rect) const;
   bool Notify(const NMHDR& header, LRESULT& answer);
+  // kRelayoutMessage arrived: lays out the rows of the nodes expanded inside notifications.
+  void RunRelayout();
 
  private:
+  bool Decode(const NMHDR& header, LRESULT& answer);
+  void Relayout(Node node);
+  void PostRelayout();
+
   TreeListener* listener_ = nullptr;
   int bulk_depth_ = 0;
+  int notify_depth_ = 0;
+  std::vector<Node> relayout_;  // expanded inside a notification, rows not laid out yet
+  bool relayout_posted_ = false;
 };
 
 // The control's dialog: a modeless child dialog from template 103.
