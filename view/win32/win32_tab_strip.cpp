@@ -49,6 +49,15 @@ bool Win32Window<Interface>::IsEnabled() const {
 
 template <class Interface>
 void Win32Window<Interface>::Show(bool visible) {
+  const HWND focus = GetFocus();
+  if (!visible && focus != nullptr && (focus == hwnd_ || IsChild(hwnd_, focus))) {
+    // Hiding the window with the focus would move the focus to the dialog, which hands it
+    // back at once: the host would hear the tree lose and regain the focus from inside
+    // the core's own work (clearing the tree hides it). Cleared visible style hides it
+    // just as well for that work, and the focus stays; Show(true) shows it again.
+    SetWindowLongA(hwnd_, GWL_STYLE, static_cast<LONG>(GetStyle() & ~WS_VISIBLE));
+    return;
+  }
   ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
