@@ -146,7 +146,7 @@ Node ViewController::NodeAfterSubtree(Node node) const {
 void ViewController::ExpandAll(std::int32_t expand, const std::string& id) {
   if (Defer([this, expand, id] { ExpandAll(expand, id); })) return;
   OpScope op(*this);
-  BulkScope bulk(*this);
+  model::BulkSection bulk(*this);
   const bool opening = expand != 0;
   const ExpandCode code = opening ? ExpandCode::kExpand : ExpandCode::kCollapse;
   Node start = kNoNode;
@@ -192,7 +192,7 @@ void ViewController::ExpandAll(std::int32_t expand, const std::string& id) {
 void ViewController::DeleteItem(const std::string& id) {
   if (Defer([this, id] { DeleteItem(id); })) return;
   OpScope op(*this);
-  BulkScope bulk(*this);
+  model::BulkSection bulk(*this);
   AdjustBusy(+1);
   // The node goes while its item is still in the store, so that the tree's deletion report
   // can name the item; the store erases it right after.
@@ -203,7 +203,7 @@ void ViewController::DeleteItem(const std::string& id) {
 void ViewController::DeleteChildren(const std::string& parent_id) {
   if (Defer([this, parent_id] { DeleteChildren(parent_id); })) return;
   OpScope op(*this);
-  BulkScope bulk(*this);
+  model::BulkSection bulk(*this);
   AdjustBusy(+1);
   store_.RemoveChildren(parent_id, [this](const model::Item& item) { RemoveNodeOf(item.Seq()); });
   AdjustBusy(-1);
@@ -212,7 +212,7 @@ void ViewController::DeleteChildren(const std::string& parent_id) {
 void ViewController::DeleteTab(const std::string& name) {
   if (Defer([this, name] { DeleteTab(name); })) return;
   OpScope op(*this);
-  BulkScope bulk(*this);
+  model::BulkSection bulk(*this);
   AdjustBusy(+1);
   const std::int32_t index = store_.FindTab(name);
   if (index >= 0) {
@@ -250,7 +250,7 @@ void ViewController::DeleteTab(const std::string& name) {
 void ViewController::DeleteAll() {
   if (Defer([this] { DeleteAll(); })) return;
   OpScope op(*this);
-  BulkScope bulk(*this);
+  model::BulkSection bulk(*this);
   AdjustBusy(+1);
   rebuilding_ = true;
   if (tabs_ != nullptr) tabs_->DeleteAllItems();

@@ -314,7 +314,7 @@ void ViewController::InsertNode(model::Item& item) {
 }
 
 void ViewController::SortAfterInsert(Node parent) {
-  BulkScope bulk(*this);
+  model::BulkSection bulk(*this);
   OpenBulk();
   TreeCall call(*this, CallKind::kSorting);
   if (sorter_) {
@@ -438,7 +438,7 @@ void ViewController::RebuildTree(std::int32_t index) {
   mouse_pointer_ = kPointerHourglass;
   rebuilding_ = true;
   // The clear and refill are drawn once; the selection after them is drawn as it happens.
-  std::optional<BulkScope> bulk(std::in_place, *this);
+  std::optional<model::BulkSection> bulk(std::in_place, *this);
   store_.SetCurrentTab(index);
   if (tabs_ != nullptr) tabs_->SetCurSel(index);
   // Without a sort through the host nothing changes the store during the walk below, so

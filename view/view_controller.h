@@ -108,8 +108,8 @@ class ViewController final : public model::ViewRequests {
   void RefreshItemNode(const model::Item& item) override;
   void RebuildTree(std::int32_t index) override;
   void AdjustBusy(std::int32_t delta) override;
-  // The tree's bulk bracket is opened only once a node actually changes inside it, so a
-  // list of records for tabs not shown costs the tree no repaint.
+  // The tree's bulk bracket is opened only once a node changes inside the section, so a
+  // section that changes none (a list of records for tabs not shown) costs no repaint.
   void BeginBulk() override { ++bulk_depth_; }
   void EndBulk() override;
 
@@ -225,21 +225,8 @@ class ViewController final : public model::ViewRequests {
     bool counts_;
   };
 
-  // Brackets a change of many nodes: the tree draws once when the outermost one closes.
-  // The tree's own bracket opens at the first change (OpenBulk), so a bracket that changes
-  // nothing costs no repaint.
-  class BulkScope {
-   public:
-    explicit BulkScope(ViewController& v) : v_(v) { v_.BeginBulk(); }
-    ~BulkScope() { v_.EndBulk(); }
-    BulkScope(const BulkScope&) = delete;
-    BulkScope& operator=(const BulkScope&) = delete;
-
-   private:
-    ViewController& v_;
-  };
-
-  // Opens the tree's bulk bracket when a BulkScope is open and the tree's is not yet.
+  // Called before each change of nodes: inside a bulk section (model::BulkSection over
+  // this class) opens the tree's bulk bracket if it is not open yet.
   void OpenBulk();
   // Closes the tree's bulk bracket, if open, on the tree it was opened on.
   void CloseBulk();
