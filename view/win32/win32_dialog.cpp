@@ -15,6 +15,8 @@ std::unique_ptr<Win32Dialog> Win32Dialog::Create(HINSTANCE resources, HWND paren
   HWND tree = GetDlgItem(hwnd, kTreeId);
   if (tabs != nullptr) dialog->tabs_ = std::make_unique<Win32TabStrip>(tabs);
   if (tree != nullptr) dialog->tree_ = std::make_unique<Win32TreeView>(tree);
+  dialog->dialog_manager_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyFront)));
   dialog->SetBackground(GetSysColor(COLOR_WINDOW));
   desktop.SetClipboardOwner(hwnd);
   return dialog;
@@ -26,6 +28,10 @@ Win32Dialog::~Win32Dialog() {
     if (tabs_) tabs_->SetListener(nullptr);
     if (tree_) tree_->SetListener(nullptr);
     desktop_.SetClipboardOwner(nullptr);
+    if (dialog_manager_ != nullptr &&
+        GetWindowLongPtrA(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&NotifyFront)) {
+      SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialog_manager_));
+    }
     SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
     DestroyWindow(hwnd_);
   }
@@ -70,25 +76,43 @@ INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM wparam, 
   return dialog->Handle(message, wparam, lparam);
 }
 
+LRESULT CALLBACK Win32Dialog::NotifyFront(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* dialog = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (message == WM_NOTIFY && dialog != nullptr && lparam != 0) {
+    LRESULT answer = 0;
+    if (dialog->Notify(*reinterpret_cast<const NMHDR*>(lparam), answer)) return answer;
+  }
+  // The dialog's object is gone only while the window is being destroyed; the dialog
+  // manager of an ANSI dialog is DefDlgProcA.
+  const WNDPROC next = dialog != nullptr ? dialog->dialog_manager_ : nullptr;
+  return next != nullptr ? CallWindowProcA(next, hwnd, message, wparam, lparam)
+                         : DefDlgProcA(hwnd, message, wparam, lparam);
+}
+
+bool Win32Dialog::Notify(const NMHDR& header, LRESULT& answer) {
+  bool handled = false;
+  if (header.idFrom == kTabStripId && tabs_ && header.hwndFrom == tabs_->Window()) {
+    // The core rebuilds the tree for the new tab inside TCN_SELCHANGE (see the header).
+    const bool bracket = header.code != static_cast<UINT>(TCN_SELCHANGE);
+    if (bracket) host_.BeginNotification();
+    handled = tabs_->Notify(header, answer);
+    if (bracket) host_.EndNotification();
+  } else if (header.idFrom == kTreeId && tree_ && header.hwndFrom == tree_->Window()) {
+    host_.BeginNotification();
+    handled = tree_->Notify(header, answer);
+    host_.EndNotification();
+  }
+  return handled;
+}
+
 INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_NOTIFY: {
+      // NotifyFront had it first; this answers for a window it could not stand in front of.
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-      if (header == nullptr) return FALSE;
+      if (header == nullptr || dialog_manager_ != nullptr) return FALSE;
       LRESULT answer = 0;
-      bool handled = false;
-      if (header->idFrom == kTabStripId && tabs_ && header->hwndFrom == tabs_->Window()) {
-        // The core rebuilds the tree for the new tab inside TCN_SELCHANGE (see the header).
-        const bool bracket = header->code != static_cast<UINT>(TCN_SELCHANGE);
-        if (bracket) host_.BeginNotification();
-        handled = tabs_->Notify(*header, answer);
-        if (bracket) host_.EndNotification();
-      } else if (header->idFrom == kTreeId && tree_ && header->hwndFrom == tree_->Window()) {
-        host_.BeginNotification();
-        handled = tree_->Notify(*header, answer);
-        host_.EndNotification();
-      }
-      if (!handled) return FALSE;
+      if (!Notify(*header, answer)) return FALSE;
       Answer(answer);
       return TRUE;
     }

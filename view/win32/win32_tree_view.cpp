@@ -18,17 +18,13 @@ HTREEITEM ParentItem(Node parent) {
   return parent == kNoNode || parent == kRootNode ? TVI_ROOT : AsItem(parent);
 }
 
-// Node attributes into TVITEMA or TVITEMEXA; `text` keeps the text's bytes while the
-// message is sent.
+// Node attributes into TVITEMA or TVITEMEXA. The text goes as it is (a std::string ends
+// with a zero): the tree copies it and writes nothing into it, so no node pays for a copy.
 template <class TvItem>
-void Fill(TvItem& tv, const NodeItem& item, std::vector<char>& text) {
+void Fill(TvItem& tv, const NodeItem& item) {
   tv.mask = item.mask &
             (TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN);
-  if (tv.mask & TVIF_TEXT) {
-    text.assign(item.text.begin(), item.text.end());
-    text.push_back('\0');
-    tv.pszText = text.data();
-  }
+  if (tv.mask & TVIF_TEXT) tv.pszText = const_cast<char*>(item.text.c_str());
   tv.iImage = item.image;
   tv.iSelectedImage = item.selected_image;
   tv.lParam = static_cast<LPARAM>(item.param);
@@ -57,20 +53,18 @@ int CALLBACK CompareThrough(LPARAM first, LPARAM second, LPARAM compare) {
 }  // namespace
 
 Node Win32TreeView::InsertItem(Node parent, InsertAt where, const NodeItem& item) {
-  std::vector<char> text;
   TVINSERTSTRUCTA insert{};
   insert.hParent = ParentItem(parent);
   insert.hInsertAfter = where == InsertAt::kSort ? TVI_SORT : TVI_LAST;
-  Fill(insert.item, item, text);
+  Fill(insert.item, item);
   return AsNode(
       reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
 }
 
 bool Win32TreeView::SetItem(Node node, const NodeItem& item) {
   if (node == kNoNode || node == kRootNode) return false;
-  std::vector<char> text;
   TVITEMEXA tv{};
-  Fill(tv, item, text);
+  Fill(tv, item);
   tv.mask |= TVIF_HANDLE;
   tv.hItem = AsItem(node);
   // Told of an expanded state by TVM_SETITEM, the tree keeps its rows as they were (Wine:

@@ -1,10 +1,12 @@
 // The view contract (view/views.h) over the platform's common controls: the tab control
 // and tree view of the control's dialog (template 103), the desktop services, and the
-// dialog procedure that turns WM_NOTIFY into the listeners' calls.
+// dialog's procedures that turn WM_NOTIFY into the listeners' calls.
 //
 // Every operation sends the ANSI form of its message (TCM_INSERTITEMA, TVM_INSERTITEMA,
 // TVM_SETITEMA, TVM_GETITEMA, ...), and the dialog answers WM_NOTIFYFORMAT with NFR_ANSI so
-// that the controls report in ANSI too (TVN_*A). Answers go back through DWLP_MSGRESULT.
+// that the controls report in ANSI too (TVN_*A). The views' notifications are answered by
+// a window procedure in front of the dialog manager's, as its result; the dialog's other
+// messages reach the dialog procedure, whose answers go back through DWLP_MSGRESULT.
 //
 // Re-entrance. The real tree view is not safe when a node is deleted, or the tree rebuilt,
 // from inside its own processing of a gesture (selection, expansion, click, key, focus)
@@ -219,12 +221,21 @@ class Win32Dialog final : public Dialog {
  private:
   Win32Dialog(Win32Desktop& desktop, DialogHost& host) : desktop_(desktop), host_(host) {}
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  // The dialog window's procedure, in front of the dialog manager's: it answers the views'
+  // notifications itself and hands every other message on (through the dialog manager to
+  // Procedure). The dialog manager spends several calls into the window system on every
+  // message, and a tree sends one notification per node it deletes.
+  static LRESULT CALLBACK NotifyFront(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  // Decodes a notification of the tab strip or the tree inside the host's bracket (see the
+  // header); false when it is none of theirs or none of the handled.
+  bool Notify(const NMHDR& header, LRESULT& answer);
   void Answer(LRESULT answer) { SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, answer); }
 
   Win32Desktop& desktop_;
   DialogHost& host_;
   HWND hwnd_ = nullptr;
+  WNDPROC dialog_manager_ = nullptr;  // the procedure NotifyFront hands messages on to
   HBRUSH background_ = nullptr;
   bool post_pending_ = false;
   std::unique_ptr<Win32TabStrip> tabs_;
