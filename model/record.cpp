@@ -371,9 +371,24 @@ std::size_t RecordsHint(std::string_view text) {
   return std::min({line_feeds + 1, text.size() / 8, kMaxReserve});
 }
 
+// Keeps the busy depth raised while it lives.
+class BusySection {
+ public:
+  explicit BusySection(ViewRequests& views) : views_(views) { views_.AdjustBusy(+1); }
+  ~BusySection() { views_.AdjustBusy(-1); }
+  BusySection(const BusySection&) = delete;
+  BusySection& operator=(const BusySection&) = delete;
+
+ private:
+  ViewRequests& views_;
+};
+
 }  // namespace
 
 void AddItemList(Store& store, std::string_view text) {
+  // Busy for the whole list, as AddItem is for its record: the wait cursor goes up once,
+  // not once for every node shown.
+  const BusySection busy(store.Views());
   store.ReserveItems(RecordsHint(text));
   const BulkSection bulk(store.Views());
   // Lines are parsed two steps before they are stored. When a line is parsed, the index

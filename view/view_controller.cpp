@@ -228,11 +228,12 @@ void ViewController::AdjustBusy(std::int32_t delta) {
   if (wait_cursor_ == 0) wait_cursor_ = desktop_->LoadSystemCursor(idc::kWait);
   // A wait cursor the desktop cannot supply leaves the current one rather than blanking it.
   if (wait_cursor_ == 0) return;
-  const CursorHandle previous = desktop_->SetCursor(wait_cursor_);
-  if (!cursor_saved_) {
-    saved_cursor_ = previous;
-    cursor_saved_ = true;
-  }
+  // The wait cursor goes up once and comes down as the depth returns to 0; the raises and
+  // lowers in between leave it alone. (Each change of the cursor is a round trip to the
+  // window system, and a rebuild raises the depth once per node.)
+  if (cursor_saved_) return;
+  saved_cursor_ = desktop_->SetCursor(wait_cursor_);
+  cursor_saved_ = true;
 }
 
 // ---- Tab strip requests ---------------------------------------------------------------

@@ -279,6 +279,27 @@ TEST_F(Build, ManyNodeChangesRunInsideABalancedBulkBracket) {
   EXPECT_EQ(Tree().BulkCount(), opened);
 }
 
+// The wait cursor goes up once per outermost busy section, not once per node: every
+// change of the cursor is a round trip to the window system.
+TEST_F(Build, BusySectionsSetTheCursorOncePerSectionNotPerNode) {
+  Add("TAB:A,TEXT:a,ID:a");
+  Add("TAB:B,TEXT:b,ID:b");
+  desktop.SetCursor(desktop.LoadSystemCursor(view::idc::kIbeam));
+  Show();
+  std::string list;
+  for (int i = 0; i < 50; ++i) list += "TAB:A,TEXT:x,ID:x" + std::to_string(i) + "\n";
+  int before = desktop.SetCursorCount();
+  model::AddItemList(store, list);
+  EXPECT_EQ(desktop.SetCursorCount() - before, 2);  // up, and back
+  EXPECT_EQ(desktop.CursorIdc(desktop.GetCursor()), view::idc::kIbeam);
+  before = desktop.SetCursorCount();
+  view.PutSelectedTab("B");
+  view.PutSelectedTab("A");
+  EXPECT_EQ(desktop.SetCursorCount() - before, 4);
+  EXPECT_EQ(desktop.CursorIdc(desktop.GetCursor()), view::idc::kIbeam);
+  ExpectConsistent();
+}
+
 TEST_F(Build, BusySectionWithoutAWaitCursorLeavesTheCursorAlone) {
   desktop.FailCursor(view::idc::kWait);
   desktop.SetCursor(desktop.LoadSystemCursor(view::idc::kIbeam));
