@@ -202,3 +202,33 @@ endforeach()
 
 # Script clients of the registered control.
 include(${CMAKE_SOURCE_DIR}/tests/scripts/scripts.cmake OPTIONAL)
+
+# --- Windows benchmark programs -----------------------------------------------------
+# Every bench/win/<name>.cpp is one program, built with the rest so that it cannot rot
+# (it is no test). `make bench-win` runs rebuild_win_bench through the launcher, target
+# run_bench_win: the x64 medians go to build/bench-win.json, the x86 ones (run by hand,
+# `cmake --build --preset windows-x86 --target run_bench_win`) to build/bench-win-x86.json.
+file(GLOB ZORTAB_WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
+foreach(src ${ZORTAB_WIN_BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE zortab_com zortab_core ${ZORTAB_SYSTEM_LIBS})
+  target_link_options(${name} PRIVATE ${ZORTAB_STATIC_LINK})
+  target_compile_definitions(${name} PRIVATE "ZORTAB_DLL_PATH=L\"${ZORTAB_DLL_WINPATH}\"")
+  add_dependencies(${name} ZorTabList)
+endforeach()
+if(TARGET rebuild_win_bench)
+  get_filename_component(ZORTAB_BUILD_ROOT ${CMAKE_BINARY_DIR} DIRECTORY)
+  if(ZORTAB_SYSKIND STREQUAL "SYS_WIN64")
+    set(ZORTAB_BENCH_WIN_JSON ${ZORTAB_BUILD_ROOT}/bench-win.json)
+  else()
+    set(ZORTAB_BENCH_WIN_JSON ${ZORTAB_BUILD_ROOT}/bench-win-x86.json)
+  endif()
+  add_custom_target(run_bench_win
+    COMMAND ${ZORTAB_WINE_LAUNCHER} --timeout 1800 $<TARGET_FILE:rebuild_win_bench>
+            --json "Z:${ZORTAB_BENCH_WIN_JSON}"
+    DEPENDS rebuild_win_bench
+    USES_TERMINAL
+    COMMENT "rebuild_win_bench under Wine (${ZORTAB_WINEARCH}), medians to ${ZORTAB_BENCH_WIN_JSON}"
+    VERBATIM)
+endif()
