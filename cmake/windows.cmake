@@ -158,9 +158,9 @@ endif()
 # the lock `wine_registry`, so that a parallel ctest never runs them side by side.
 set(ZORTAB_WINE_TESTS_WITHOUT_REGISTRATION typelib_test resources_test module_test
     dispatch_test registration_test view_contract_test window_input_test window_pixels_test
-    control_window_test)
+    control_window_test window_torture_test)
 # Programs that move the pointer and the focus of the shared display run alone.
-set(ZORTAB_WINE_TESTS_WITH_INPUT window_input_test control_window_test)
+set(ZORTAB_WINE_TESTS_WITH_INPUT window_input_test control_window_test window_torture_test)
 set(ZORTAB_WINE_TESTS_CHANGING_REGISTRATION registration_test)
 include(GoogleTest)
 function(zortab_wine_test src)
@@ -199,6 +199,12 @@ file(GLOB ZORTAB_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/w
 foreach(src ${ZORTAB_WINE_TEST_SOURCES})
   zortab_wine_test(${src})
 endforeach()
+# The torture run on the real views shares the native run's host and checks.
+if(TARGET win_window_torture_test)
+  target_sources(win_window_torture_test PRIVATE
+    ${CMAKE_SOURCE_DIR}/tests/unit/support/torture_host.cpp
+    ${CMAKE_SOURCE_DIR}/tests/unit/support/tree_check.cpp)
+endif()
 
 # Script clients of the registered control.
 include(${CMAKE_SOURCE_DIR}/tests/scripts/scripts.cmake OPTIONAL)

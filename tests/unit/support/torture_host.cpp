@@ -286,6 +286,10 @@ std::string ControlDisagreement(const control::TabbedListImpl& impl, const view:
     }
     if (param != i) return "tab " + std::to_string(i) + " carries " + std::to_string(param);
   }
+  if (tabs.GetCurSel() < -1 || tabs.GetCurSel() >= tabs.GetItemCount()) {
+    return "the strip selects position " + std::to_string(tabs.GetCurSel()) + " of " +
+           std::to_string(tabs.GetItemCount());
+  }
   const view::Node selected = tree.GetNextItem(view::kNoNode, view::NextCode::kCaret);
   if (selected != view::kNoNode) {
     view::NodeItem data;

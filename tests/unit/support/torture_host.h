@@ -124,8 +124,8 @@ class TortureHost {
 // Store and views agree: the store's indexes hold, no rebuild or busy section is left
 // open, every node names a live item that knows it as its node and every remembered node
 // is live with the item's Seq (TreeDisagreement), the tab strip lists the tabs in Index
-// order with their positions as data, and the selected node can be read. Empty when they
-// agree, else the first disagreement found.
+// order with their positions as data and selects one of them or none, and the selected
+// node can be read. Empty when they agree, else the first disagreement found.
 std::string ControlDisagreement(const control::TabbedListImpl& impl, const view::TreeView& tree,
                                 const view::TabStrip& tabs);
 
