@@ -4,6 +4,7 @@
 
 #include "events/event_table.h"
 #include "support/tree_check.h"
+#include "view/sim/sim_views.h"
 
 namespace testing_support {
 
@@ -70,8 +71,9 @@ void TortureHost::Step() {
       break;
     case 6:
     case 7: {
-      static constexpr int kKeys[] = {vk::kUp,   vk::kDown, vk::kLeft,   vk::kRight,
-                                      vk::kHome, vk::kEnd,  vk::kReturn, vk::kLetterA};
+      static constexpr int kKeys[] = {
+          view::sim::kVkUp,   view::sim::kVkDown, view::sim::kVkLeft,   view::sim::kVkRight,
+          view::sim::kVkHome, view::sim::kVkEnd,  view::sim::kVkReturn, 'A'};
       gestures_.TreeKey(kKeys[rng_.Below(8)]);
       break;
     }
@@ -83,7 +85,7 @@ void TortureHost::Step() {
       gestures_.RightClickTabs();
       break;
     case 11:
-      gestures_.TabKey(rng_.Chance(50) ? vk::kLeft : vk::kRight);
+      gestures_.TabKey(rng_.Chance(50) ? view::sim::kVkLeft : view::sim::kVkRight);
       break;
     case 12: {
       const view::Node node = RandomNode();

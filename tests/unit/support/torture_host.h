@@ -44,18 +44,6 @@ struct TreeSpot {
   int empty_offset = 0;
 };
 
-// Virtual keys the run presses (VK_* values).
-namespace vk {
-inline constexpr int kReturn = 0x0D;
-inline constexpr int kEnd = 0x23;
-inline constexpr int kHome = 0x24;
-inline constexpr int kLeft = 0x25;
-inline constexpr int kUp = 0x26;
-inline constexpr int kRight = 0x27;
-inline constexpr int kDown = 0x28;
-inline constexpr int kLetterA = 0x41;
-}  // namespace vk
-
 // A user's gestures on the control's views, as each platform produces them.
 class TortureGestures {
  public:
@@ -66,6 +54,7 @@ class TortureGestures {
   virtual void DoubleClick(const TreeSpot& spot) = 0;
   virtual void RightClick(const TreeSpot& spot) = 0;
   virtual void RightDoubleClick(const TreeSpot& spot) = 0;
+  // Keys are virtual-key values (those of view/sim/sim_views.h and letters).
   virtual void TreeKey(int virtual_key) = 0;
   // A click on the tab at `position`; one past the last tab is a click beside the tabs.
   virtual void ClickTab(int position) = 0;
