@@ -572,6 +572,9 @@ void ViewController::ApplyTreeStyle() {
 void ViewController::PutSorted(std::int32_t value) {
   sorted_ = value;
   if (!store_.ViewReady()) return;
+  // Queued, the rebuild is of the tab shown when it runs: the user's tab switch that the
+  // request came from inside may come first, and must not be undone.
+  if (Defer([this] { RebuildTree(SelectedPosition()); })) return;
   RebuildTree(SelectedPosition());
 }
 
