@@ -22,6 +22,7 @@
 #include "control/com/control_window.h"
 #include "control/tabbed_list.h"
 #include "control/tabbed_list_impl.h"
+#include "support/event_recorder.h"
 #include "support/torture_host.h"
 #include "window_test_support.h"
 
@@ -330,6 +331,38 @@ TEST_P(WindowTorture, ReentrantHostsLeaveStoreAndRealViewsInAgreement) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, WindowTorture, ::testing::Range<std::uint64_t>(1, 7));
+
+// Found by the run: a host re-sorting from TabKeyPress or TabChanging (inside the tab
+// strip's bracket) queued a rebuild of the tab being left, which then undid the user's
+// switch and left TabChanged naming a tab not shown.
+TEST(WindowTortureFindings, SortedWrittenWhileTheUserLeavesATabKeepsTheNewTab) {
+  HostWindow window{480, 360};
+  control::TabbedList list;
+  list.AddItemList("TAB:A,TEXT:a,ID:a\r\nTAB:B,TEXT:b,ID:b");
+  auto recorder = std::make_shared<testing_support::EventRecorder>();
+  recorder->on_event = [&list](events::DispId dispid, std::span<const events::EventArg>) {
+    if (dispid == events::dispid::kTabKeyPress || dispid == events::dispid::kTabChanging) {
+      list.PutSorted(1);
+    }
+  };
+  list.Impl().events.Sinks().Connect(recorder);
+  CountingSink counter;
+  control::com::ControlWindow control{list, ControlResources()};
+  ASSERT_EQ(control.Open(window.Get(), kPlace, GetSysColor(COLOR_WINDOW)), S_OK);
+  ASSERT_EQ(list.Refresh(), control::kOk);
+  PumpMessages();
+  ASSERT_EQ(list.GetSelectedTab(), "A");
+  recorder->log.clear();
+
+  RealGestures gestures(control, window.Get(), counter);
+  gestures.TabKey(VK_RIGHT);
+  EXPECT_EQ(list.GetSelectedTab(), "B");
+  EXPECT_EQ(list.Impl().store.CurrentTab(), 1);
+  EXPECT_EQ(testing_support::ShownTabDisagreement(list.Impl(), *control.Dialog()->Tree(),
+                                                  *control.Dialog()->Tabs()),
+            "");
+  EXPECT_EQ(recorder->log.back(), "TabChanged(B)");
+}
 
 }  // namespace
 }  // namespace zortab_test
