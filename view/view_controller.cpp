@@ -395,13 +395,11 @@ void ViewController::ForgetSubtree(Node top) {
 void ViewController::ClearTree(std::int32_t walked_tab) {
   ForgetAllNodes(walked_tab);
   if (tree_ == nullptr) return;
+  // Inside the bulk bracket the tree draws nothing, so it is not hidden for the deletion:
+  // hiding it saved the tree no work and cost the dialog a repaint.
   OpenBulk();
-  tree_->Show(false);
-  {
-    TreeCall call(*this, CallKind::kRemoving);
-    tree_->DeleteItem(kRootNode);
-  }
-  if (tree_ != nullptr) tree_->Show(true);
+  TreeCall call(*this, CallKind::kRemoving);
+  tree_->DeleteItem(kRootNode);
 }
 
 void ViewController::RemoveNodeOf(model::Seq seq) {

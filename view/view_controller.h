@@ -248,7 +248,7 @@ class ViewController final : public model::ViewRequests {
   void RebuildStale(int position);
   void InsertNode(model::Item& item);
   void SortAfterInsert(Node parent);
-  // Hides the tree, removes every node and shows it again; every item forgets its node.
+  // Removes every node, inside the bulk bracket; every item forgets its node.
   // Items of `walked_tab` (when not -1) are left to the rebuild walk that follows.
   void ClearTree(std::int32_t walked_tab = -1);
   void ForgetAllNodes(std::int32_t walked_tab = -1);
