@@ -28,8 +28,8 @@
 // strip, the dialog around a tree that was hidden) pays for it, but on Wine its cost
 // varies from run to run far more than the operations' do. Every case runs once to warm
 // up; then the repetitions are taken in turn (the first of every case, then the second,
-// ...), and medians are reported. Each window has its own place on the screen, so none
-// covers another.
+// ..., every other round backwards), and medians are reported. Each window has its own
+// place on the screen, so none covers another.
 //
 // Diagnostics: --filter NAME (a case name or a prefix ending before a '/'), --reps N,
 // --probe (what single platform calls cost here), --pieces N (where the time of
@@ -115,11 +115,12 @@ void PumpMessages() {
 }
 
 // Before a sample: whatever earlier work left to paint is painted, and the display server
-// is given a moment to draw it, so that no sample waits for another one's drawing.
+// is given a moment to draw it, so that a sample waits as little as may be for another
+// one's drawing.
 void Settle() {
   PumpMessages();
   GdiFlush();
-  Sleep(20);
+  Sleep(50);
   PumpMessages();
 }
 
@@ -523,7 +524,7 @@ bool Wanted(const Options& o, const std::string& name) {
          (n.size() == o.filter.size() || n[o.filter.size()] == '/');
 }
 
-int RepsFor(int count) { return count >= 100000 ? 5 : count >= 10000 ? 9 : 15; }
+int RepsFor(int count) { return count >= 100000 ? 5 : count >= 10000 ? 11 : 25; }
 
 // ---- Output -----------------------------------------------------------------------------
 
@@ -680,6 +681,10 @@ void Pieces(int count) {
   for (int rep = -1; rep < reps; ++rep) {
     PumpMessages();
     for (std::size_t i = 0; i < pieces.size(); ++i) {
+      // The display server catches up with the last piece's drawing (nothing is painted
+      // here: the paint pieces measure what is left).
+      GdiFlush();
+      Sleep(50);
       const double t0 = Seconds();
       pieces[i].second();
       if (rep >= 0) samples[i].push_back(Seconds() - t0);
@@ -826,7 +831,11 @@ int main(int argc, char** argv) {
   }
   const double start = Seconds();
   for (int rep = -1; rep < most; ++rep) {
-    for (Case& c : cases) {
+    // Every other round runs the cases backwards, so that a control and its floor take
+    // turns at following the other (the display server may still be drawing the last
+    // sample's windows).
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+      Case& c = cases[rep % 2 == 0 ? k : cases.size() - 1 - k];
       if (rep >= c.reps) continue;
       if (c.prepare) c.prepare();
       Settle();
