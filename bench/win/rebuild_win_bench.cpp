@@ -25,11 +25,11 @@
 // A sample is the operation alone, as the floors above are defined. The painting it
 // leaves (RedrawWindow with RDW_UPDATENOW on the top-level window, right after) is timed
 // apart and shown beside it: that is where an operation that leaves more to draw (the tab
-// strip, the dialog around a tree that was hidden) pays for it, but on Wine its cost
-// varies from run to run far more than the operations' do. Every case runs once to warm
-// up; then the repetitions are taken in turn (the first of every case, then the second,
-// ..., every other round backwards), and medians are reported. Each window has its own
-// place on the screen, so none covers another.
+// strip after a tab switch, a dialog around a window that was hidden) pays for it, but on
+// Wine its cost varies from run to run far more than the operations' do. Every case runs
+// once to warm up; then the repetitions are taken in turn (the first of every case, then
+// the second, ..., every other round backwards), and medians are reported. Each window has
+// its own place on the screen, so none covers another.
 //
 // Diagnostics: --filter NAME (a case name or a prefix ending before a '/'), --reps N,
 // --probe (what single platform calls cost here), --pieces N (where the time of
