@@ -27,6 +27,8 @@ class ViewControllerContext final : public InteractionContext {
   void SetSortCompare(std::int32_t value) override { views_.PutSortCompare(value); }
   KeyState& KeyStateSnapshot() override { return views_.KeyStateSnapshot(); }
   std::uint64_t ItemGeneration() const override { return views_.ItemGeneration(); }
+  void BeginOperation() override { views_.BeginOperation(); }
+  void EndOperation() override { views_.EndOperation(); }
 
  private:
   view::ViewController& views_;

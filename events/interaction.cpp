@@ -242,7 +242,15 @@ int Interaction::OnTabSelChange() {
     tabs->HighlightItem(position, 1);
   }
   // The tree shows the new tab before the host hears of it; the rebuild's own selection
-  // of the tab's remembered item comes first.
+  // of the tab's remembered item comes first. What the host asked for from those selection
+  // events waits until TabChanged has named the tab that is shown.
+  struct Operation {
+    InteractionContext& context;
+    explicit Operation(InteractionContext& c) : context(c) { context.BeginOperation(); }
+    ~Operation() { context.EndOperation(); }
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+  } operation(context_);
   context_.ItemStore().Views().RebuildTree(position);
   FireTabChanged(sinks_, std::string(context_.ItemStore().TabNameAt(position)));
   return 0;

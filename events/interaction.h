@@ -44,6 +44,10 @@ class InteractionContext {
   // Changes whenever Seq values may be handed out again (DeleteAll starts them at 0), so
   // that a Seq kept across an event cannot silently name a different item afterwards.
   virtual std::uint64_t ItemGeneration() const = 0;
+  // Brackets a handler's work as one operation of the views: host requests queued inside
+  // it (from events of its tree calls) run when it ends, not in the middle of it.
+  virtual void BeginOperation() = 0;
+  virtual void EndOperation() = 0;
 };
 
 // "ID:<ID>, Parent:<Parent>, Tag:<Tag>", the item's diagnostic text.

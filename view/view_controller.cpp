@@ -70,6 +70,11 @@ void ViewController::RunQueued() {
   RunDeferred();
 }
 
+void ViewController::EndOperation() {
+  if (op_depth_ == 0) return;
+  if (--op_depth_ == 0 && platform_depth_ == 0) RunDeferred();
+}
+
 void ViewController::RunDeferred() {
   ++op_depth_;  // requests queued by these requests join the same loop
   while (!deferred_.empty()) {

@@ -100,6 +100,10 @@ class ViewController final : public model::ViewRequests {
   // Runs the queued requests; does nothing when none are queued, and leaves them queued
   // while a bracket, an operation or a tree call is still in progress.
   void RunQueued();
+  // An operation held open by a caller outside this class (as every public operation
+  // holds one): requests queued meanwhile run when the outermost one ends.
+  void BeginOperation() { ++op_depth_; }
+  void EndOperation();
 
   // ---- model::ViewRequests -------------------------------------------------------------
   void InsertTabEntry(std::int32_t index, const std::string& name) override;

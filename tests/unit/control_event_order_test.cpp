@@ -223,6 +223,22 @@ TEST_F(EventOrder, RightClickOnATabThatIsNotSelectedReportsTheSelectedOne) {
   EXPECT_EQ(Outline(), "b");
 }
 
+TEST_F(EventOrder, TabChangedNamesTheShownTabBeforeWhatTheHostAskedOnTheWay) {
+  Add("TAB:A,TEXT:a,ID:a");
+  Add("TAB:B,TEXT:b,ID:b,SELECT:1");
+  Add("TAB:C,TEXT:c,ID:c");
+  Show();
+  // The rebuild for B selects b; the host answers that selection by showing C.
+  Host([&](const std::string& e) {
+    if (e == "TreeSelChanged(,b,0)") list.PutSelectedTab("C");
+  });
+  Tabs().UserSelect(1);
+  EXPECT_EQ(Events(), (Log{"TabChanging(A)", "TreeSelChanging(,b,0)", "TreeSelChanged(,b,0)",
+                           "TabChanged(B)", "TabChanged(C)"}));
+  EXPECT_EQ(list.GetSelectedTab(), "C");
+  EXPECT_EQ(Outline(), "c");
+}
+
 TEST_F(EventOrder, RightClickWithTheChordCopiesInsteadOfReporting) {
   Add("TAB:T,TEXT:a,ID:a1,TAG:x");
   Add("TAB:T,TEXT:b,ID:b1,PARENT:a1,TAG:y");
