@@ -416,50 +416,44 @@ struct RebuildFixture {
   bool floor_b = false;
 };
 
-// additemlist/10000 and its floor.
-struct AddItemListFixture {
-  static constexpr int kCount = 10000;
-  AddItemListFixture(int control_cell, int floor_cell)
-      : records(TabRecords("Main", kCount)), control(control_cell) {
+// One tab of `count` records shown by a control, and a plain tree holding the same nodes.
+struct ShownTab {
+  ShownTab(int count, int control_cell, int floor_cell, const char* what)
+      : records(TabRecords("Main", count)), control(control_cell) {
     control.list.AddItemList(records);
     control.list.PutSelectedTab("Main");
     PumpMessages();
     nodes = NodesOfTab(control.list, "Main");
-    CheckTree(control.Tree(), nodes, "additemlist control");
+    CheckTree(control.Tree(), nodes, std::string(what) + " control");
     floor = std::make_unique<PlainTree>(floor_cell, control.Tree());
     floor->Fill(nodes);
-    CheckTree(floor->Get(), nodes, "additemlist floor");
+    CheckTree(floor->Get(), nodes, std::string(what) + " floor");
+  }
+
+  std::string records;
+  Control control;
+  std::unique_ptr<PlainTree> floor;
+  std::vector<NodeSpec> nodes;
+};
+
+// additemlist/10000 and its floor.
+struct AddItemListFixture : ShownTab {
+  static constexpr int kCount = 10000;
+  AddItemListFixture(int control_cell, int floor_cell)
+      : ShownTab(kCount, control_cell, floor_cell, "additemlist") {
     model_only.AddItemList(records);
     Check(NodesOfTab(model_only, "Main").size() == nodes.size(), "the model alone differs");
   }
 
-  std::string records;
-  Control control;
-  control::TabbedList model_only;  // no window
-  std::unique_ptr<PlainTree> floor;
-  std::vector<NodeSpec> nodes;
+  control::TabbedList model_only;                   // no window
   std::vector<double> model_samples, tree_samples;  // the floor's two parts
 };
 
 // deleteall/100000 and its floor.
-struct DeleteAllFixture {
+struct DeleteAllFixture : ShownTab {
   static constexpr int kCount = 100000;
   DeleteAllFixture(int control_cell, int floor_cell)
-      : records(TabRecords("Main", kCount)), control(control_cell) {
-    control.list.AddItemList(records);
-    control.list.PutSelectedTab("Main");
-    PumpMessages();
-    nodes = NodesOfTab(control.list, "Main");
-    CheckTree(control.Tree(), nodes, "deleteall control");
-    floor = std::make_unique<PlainTree>(floor_cell, control.Tree());
-    floor->Fill(nodes);
-    CheckTree(floor->Get(), nodes, "deleteall floor");
-  }
-
-  std::string records;
-  Control control;
-  std::unique_ptr<PlainTree> floor;
-  std::vector<NodeSpec> nodes;
+      : ShownTab(kCount, control_cell, floor_cell, "deleteall") {}
 };
 
 // ---- Cases ------------------------------------------------------------------------------
