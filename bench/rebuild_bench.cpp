@@ -145,6 +145,9 @@ class LeanTree final : public LeanWindow<view::TreeView> {
   view::PictureListHandle GetPictureList() const override { return list_; }
   bool SetToolTipInitialDelay(int) override { return true; }
   int GetCount() const override { return static_cast<int>(nodes_.size()); }
+  // Drawing is not simulated, so a bracket has nothing to hold back.
+  void BeginBulk() override {}
+  void EndBulk() override {}
 
  private:
   static constexpr Node kBase = 0x1000;
