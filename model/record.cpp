@@ -371,18 +371,6 @@ std::size_t RecordsHint(std::string_view text) {
   return std::min({line_feeds + 1, text.size() / 8, kMaxReserve});
 }
 
-// Keeps the busy depth raised while it lives.
-class BusySection {
- public:
-  explicit BusySection(ViewRequests& views) : views_(views) { views_.AdjustBusy(+1); }
-  ~BusySection() { views_.AdjustBusy(-1); }
-  BusySection(const BusySection&) = delete;
-  BusySection& operator=(const BusySection&) = delete;
-
- private:
-  ViewRequests& views_;
-};
-
 }  // namespace
 
 void AddItemList(Store& store, std::string_view text) {

@@ -34,6 +34,18 @@ class ViewRequests {
   virtual void EndBulk() {}
 };
 
+// Keeps the busy depth of `views` raised for its lifetime.
+class BusySection {
+ public:
+  explicit BusySection(ViewRequests& views) : views_(views) { views_.AdjustBusy(+1); }
+  ~BusySection() { views_.AdjustBusy(-1); }
+  BusySection(const BusySection&) = delete;
+  BusySection& operator=(const BusySection&) = delete;
+
+ private:
+  ViewRequests& views_;
+};
+
 // Holds a bulk bracket of `views` open for its lifetime.
 class BulkSection {
  public:
