@@ -53,10 +53,10 @@ void Win32Dialog::SetBackground(COLORREF colour) {
   background_ = brush;
 }
 
+// The host asks once per batch of queued requests.
 void Win32Dialog::PostRunQueued() {
-  if (post_pending_) return;
-  post_pending_ = PostMessageA(hwnd_, kRunQueuedMessage, 0, 0) != FALSE;
-  // Without a post the queue must still run: it does at the host's next operation.
+  // Without a post the queue still runs: it does at the host's next operation.
+  PostMessageA(hwnd_, kRunQueuedMessage, 0, 0);
 }
 
 INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -135,7 +135,6 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     default:
       if (message == kRunQueuedMessage) {
-        post_pending_ = false;
         host_.RunQueued();
         return TRUE;
       }

@@ -237,7 +237,6 @@ class Win32Dialog final : public Dialog {
   HWND hwnd_ = nullptr;
   WNDPROC dialog_manager_ = nullptr;  // the procedure NotifyFront hands messages on to
   HBRUSH background_ = nullptr;
-  bool post_pending_ = false;
   std::unique_ptr<Win32TabStrip> tabs_;
   std::unique_ptr<Win32TreeView> tree_;
 };
