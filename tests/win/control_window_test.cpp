@@ -1,48 +1,41 @@
 // The control's window over the real views: made, destroyed and made again through the
 // facade, and the dialog's own messages (set-cursor, focus, background) answered as the
 // control's properties say.
-#include "control/com/control_window.h"
-
-#include <memory>
 #include <string>
 
-#include "control/tabbed_list_impl.h"
-#include "window_test_support.h"
+#include "shown_control.h"
 
 namespace zortab_test {
 namespace {
 
-class ControlWindowTest : public ::testing::Test {
+class ControlWindowTest : public ::testing::Test, public ShownControl {
  protected:
   void SetUp() override {
     ASSERT_NE(ControlResources(), nullptr);
-    ASSERT_NE(host_.Get(), nullptr);
-    list_.AddItemList(
+    ASSERT_NE(host.Get(), nullptr);
+    list.AddItemList(
         "TAB:A,TEXT:Alpha,ID:a\r\nTAB:A,TEXT:Child,ID:a1,PARENT:a\r\nTAB:B,TEXT:Beta,ID:b");
   }
 
-  HRESULT Open() { return window_.Open(host_.Get(), RECT{10, 10, 310, 260}, RGB(0, 128, 0)); }
-  HWND Tabs() { return GetDlgItem(window_.Window(), view::win32::kTabStripId); }
-  HWND Tree() { return GetDlgItem(window_.Window(), view::win32::kTreeId); }
+  // Window creation alone, without the activation's Refresh.
+  HRESULT Open() { return window.Open(host.Get(), RECT{10, 10, 310, 260}, RGB(0, 128, 0)); }
+  HWND Tabs() { return GetDlgItem(window.Window(), view::win32::kTabStripId); }
+  HWND Tree() { return GetDlgItem(window.Window(), view::win32::kTreeId); }
   int TabCount() { return static_cast<int>(SendMessageA(Tabs(), TCM_GETITEMCOUNT, 0, 0)); }
   int NodeCount() { return static_cast<int>(SendMessageA(Tree(), TVM_GETCOUNT, 0, 0)); }
-
-  HostWindow host_{400, 320};
-  control::TabbedList list_;
-  control::com::ControlWindow window_{list_, ControlResources()};
 };
 
 TEST_F(ControlWindowTest, OpensClosesAndOpensAgainWithTheViewsBuilt) {
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
     ASSERT_EQ(Open(), S_OK);
-    ASSERT_TRUE(IsWindow(window_.Window()));
-    EXPECT_EQ(GetParent(window_.Window()), host_.Get());
-    EXPECT_TRUE(IsWindowVisible(window_.Window()));
+    ASSERT_TRUE(IsWindow(window.Window()));
+    EXPECT_EQ(GetParent(window.Window()), host.Get());
+    EXPECT_TRUE(IsWindowVisible(window.Window()));
     EXPECT_EQ(TabCount(), 2);
     EXPECT_EQ(NodeCount(), 2);  // tab A: a and its child
-    EXPECT_EQ(list_.GetSelectedTab(), "A");
-    EXPECT_EQ(list_.GetReadyState(), 1);
+    EXPECT_EQ(list.GetSelectedTab(), "A");
+    EXPECT_EQ(list.GetReadyState(), 1);
     // Both views laid out inside the window: the strip one row high above the tree.
     RECT tabs{}, tree{};
     ASSERT_TRUE(GetWindowRect(Tabs(), &tabs));
@@ -52,19 +45,19 @@ TEST_F(ControlWindowTest, OpensClosesAndOpensAgainWithTheViewsBuilt) {
     EXPECT_EQ(tree.bottom - tabs.top, 250);
     // Window creation leaves no tab current, so an item arriving now is shown by the next
     // Refresh, which makes the shown tab current again.
-    list_.AddItem("TAB:A,TEXT:Late,ID:late" + std::to_string(round));
-    EXPECT_EQ(list_.Refresh(), control::kOk);
+    list.AddItem("TAB:A,TEXT:Late,ID:late" + std::to_string(round));
+    EXPECT_EQ(list.Refresh(), control::kOk);
     EXPECT_EQ(NodeCount(), 3);
-    list_.AddItem("TAB:A,TEXT:Later,ID:later" + std::to_string(round));
+    list.AddItem("TAB:A,TEXT:Later,ID:later" + std::to_string(round));
     EXPECT_EQ(NodeCount(), 4);
-    const HWND old = window_.Window();
-    window_.Close();
+    const HWND old = window.Window();
+    window.Close();
     EXPECT_FALSE(IsWindow(old));
-    EXPECT_EQ(list_.Impl().AttachedWindow(), nullptr);
+    EXPECT_EQ(list.Impl().AttachedWindow(), nullptr);
     // Without a window the store alone changes.
-    list_.DeleteItem("late" + std::to_string(round));
-    list_.DeleteItem("later" + std::to_string(round));
-    EXPECT_EQ(list_.GetItemCount(), 3);
+    list.DeleteItem("late" + std::to_string(round));
+    list.DeleteItem("later" + std::to_string(round));
+    EXPECT_EQ(list.GetItemCount(), 3);
   }
 }
 
@@ -78,11 +71,11 @@ TEST_F(ControlWindowTest, SetCursorFollowsMousePointer) {
   const Case cases[] = {{0, FALSE, nullptr}, {99, TRUE, nullptr}, {11, TRUE, IDC_WAIT}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pointer);
-    list_.PutMousePointer(c.pointer);
+    list.PutMousePointer(c.pointer);
     const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     SetCursor(arrow);
     const LRESULT answer =
-        SendMessageA(window_.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Tree()), HTCLIENT);
+        SendMessageA(window.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Tree()), HTCLIENT);
     EXPECT_EQ(answer != FALSE, c.answer != FALSE);
     EXPECT_EQ(GetCursor(), c.cursor ? LoadCursorA(nullptr, c.cursor) : arrow);
   }
@@ -90,23 +83,23 @@ TEST_F(ControlWindowTest, SetCursorFollowsMousePointer) {
 
 TEST_F(ControlWindowTest, FocusOnTheDialogGoesToTheViewThatDisplayStyleNames) {
   ASSERT_EQ(Open(), S_OK);
-  ASSERT_NE(SetForegroundWindow(host_.Get()), FALSE);
+  ASSERT_NE(SetForegroundWindow(host.Get()), FALSE);
   for (const int style : {0, 1}) {
-    list_.PutDisplayStyle(style);
-    SetFocus(host_.Get());
-    SetFocus(window_.Window());
+    list.PutDisplayStyle(style);
+    SetFocus(host.Get());
+    SetFocus(window.Window());
     EXPECT_EQ(GetFocus(), style == 1 ? Tabs() : Tree()) << style;
   }
 }
 
 TEST_F(ControlWindowTest, BackgroundBrushPaintsTheDialog) {
   ASSERT_EQ(Open(), S_OK);
-  HDC dc = GetDC(window_.Window());
+  HDC dc = GetDC(window.Window());
   ASSERT_NE(dc, nullptr);
   const auto brush = reinterpret_cast<HBRUSH>(
-      SendMessageA(window_.Window(), WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                   reinterpret_cast<LPARAM>(window_.Window())));
-  ReleaseDC(window_.Window(), dc);
+      SendMessageA(window.Window(), WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(window.Window())));
+  ReleaseDC(window.Window(), dc);
   ASSERT_NE(brush, nullptr);
   LOGBRUSH info{};
   ASSERT_NE(GetObjectA(brush, sizeof info, &info), 0);
