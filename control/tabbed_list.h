@@ -144,6 +144,10 @@ class TabbedList {
   void PutCL0(const std::string& record);
   std::string GetCL0() const;
 
+  // Unsaved changes (only the stock property puts make them); persistence clears the flag.
+  bool IsDirty() const;
+  void SetDirty(bool dirty);
+
   // The implementation, for the layers that attach views, sinks and hosts.
   TabbedListImpl& Impl() { return *impl_; }
   const TabbedListImpl& Impl() const { return *impl_; }

@@ -23,6 +23,9 @@ class TabbedListImpl {
   // The keyboard state taken as the last notification was handled (bit 7 = key down):
   // held by the view layer, written by the handlers, read by EventKeyState.
   view::ViewController::KeyState& key_state_snapshot = view.KeyStateSnapshot();
+  // Unsaved changes: set only by the puts of the three stock properties, cleared by a load
+  // and by a save that asks for it.
+  bool dirty = false;
 
   // Window creation: the handlers start listening to the dialog's views, then the views
   // are built (InitView, then CurrentTab -1). A dialog attached while another is attached

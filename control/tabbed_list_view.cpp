@@ -25,11 +25,22 @@ void TabbedListImpl::DetachWindow() {
 
 // ---- Stock and appearance properties ----------------------------------------------------
 
-void TabbedList::PutEnabled(std::int32_t value) { impl_->view.PutEnabled(value); }
+void TabbedList::PutEnabled(std::int32_t value) {
+  impl_->dirty = true;
+  impl_->view.PutEnabled(value);
+}
 std::int32_t TabbedList::GetEnabled() const { return impl_->view.GetEnabled(); }
-void TabbedList::PutTabStop(std::int32_t value) { impl_->view.PutTabStop(value); }
+void TabbedList::PutTabStop(std::int32_t value) {
+  impl_->dirty = true;
+  impl_->view.PutTabStop(value);
+}
 std::int32_t TabbedList::GetTabStop() const { return impl_->view.GetTabStop(); }
-void TabbedList::PutMousePointer(std::int32_t value) { impl_->view.PutMousePointer(value); }
+void TabbedList::PutMousePointer(std::int32_t value) {
+  impl_->dirty = true;
+  impl_->view.PutMousePointer(value);
+}
+bool TabbedList::IsDirty() const { return impl_->dirty; }
+void TabbedList::SetDirty(bool dirty) { impl_->dirty = dirty; }
 std::int32_t TabbedList::GetMousePointer() const { return impl_->view.GetMousePointer(); }
 
 std::int32_t TabbedList::GetTabRows() const { return impl_->view.GetTabRows(); }

@@ -68,19 +68,28 @@ HRESULT Run(Act&& act) {
 
 // 1-3: stock properties.
 STDMETHODIMP ControlObject::put_Enabled(VARIANT_BOOL value) {
-  return Run([&] { list_.PutEnabled(FromBool(value)); });
+  return Run([&] {
+    list_.PutEnabled(FromBool(value));
+    StockPropertyChanged();
+  });
 }
 STDMETHODIMP ControlObject::get_Enabled(VARIANT_BOOL* value) {
   return AnswerBool(value, [&] { return list_.GetEnabled(); });
 }
 STDMETHODIMP ControlObject::put_TabStop(VARIANT_BOOL value) {
-  return Run([&] { list_.PutTabStop(FromBool(value)); });
+  return Run([&] {
+    list_.PutTabStop(FromBool(value));
+    StockPropertyChanged();
+  });
 }
 STDMETHODIMP ControlObject::get_TabStop(VARIANT_BOOL* value) {
   return AnswerBool(value, [&] { return list_.GetTabStop(); });
 }
 STDMETHODIMP ControlObject::put_MousePointer(LONG value) {
-  return Run([&] { list_.PutMousePointer(value); });
+  return Run([&] {
+    list_.PutMousePointer(value);
+    StockPropertyChanged();
+  });
 }
 STDMETHODIMP ControlObject::get_MousePointer(LONG* value) {
   return AnswerNumber(value, [&] { return list_.GetMousePointer(); });

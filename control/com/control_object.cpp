@@ -1,5 +1,7 @@
 #include "control/com/control_object.h"
 
+#include <objsafe.h>
+
 #include <new>
 
 #include "control/com/com_text.h"
@@ -29,13 +31,15 @@ HRESULT ControlObject::Create(IUnknown* outer, REFIID riid, void** object) {
 }
 
 ControlObject::ControlObject(IUnknown* outer)
-    : inner_(*this), controlling_(outer ? outer : &inner_) {
+    : inner_(*this), controlling_(outer ? outer : &inner_), window_(list_, ModuleInstance()) {
   LockModule();
 }
 
 ControlObject::~ControlObject() {
   marshaler_.Reset();
   UnlockModule();
+  // The members go in reverse order: the window (while the facade it detaches from still
+  // stands), the container's site objects, then the facade with its items and sinks.
 }
 
 HRESULT ControlObject::FinalConstruct() {
@@ -46,26 +50,60 @@ HRESULT ControlObject::FinalConstruct() {
 
 // --- identity --------------------------------------------------------------------------
 
+// The interfaces in the order requests are matched. A row without a place is an interface
+// of a group not built yet: it answers E_NOINTERFACE.
+const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
+    {&IID_IZorTabbedList,
+     [](ControlObject& self) -> IUnknown* { return static_cast<IZorTabbedList*>(&self); }},
+    {&IID_IDispatch,
+     [](ControlObject& self) -> IUnknown* { return static_cast<IZorTabbedList*>(&self); }},
+    {&IID_IViewObjectEx, nullptr},
+    {&IID_IViewObject2, nullptr},
+    {&IID_IViewObject, nullptr},
+    {&IID_IOleInPlaceObjectWindowless, nullptr},
+    {&IID_IOleInPlaceObject, nullptr},
+    {&IID_IOleWindow, nullptr},
+    {&IID_IOleInPlaceActiveObject, nullptr},
+    {&IID_IOleControl, nullptr},
+    {&IID_IPersistStreamInit, nullptr},
+    {&IID_IPersist, [](ControlObject& self) -> IUnknown* { return static_cast<IPersist*>(&self); }},
+    {&IID_ISupportErrorInfo,
+     [](ControlObject& self) -> IUnknown* { return static_cast<ISupportErrorInfo*>(&self); }},
+    {&IID_IQuickActivate, nullptr},
+    {&IID_IPersistStorage, nullptr},
+    {&IID_IPersistPropertyBag, nullptr},
+    {&IID_IDataObject, nullptr},
+    {&IID_IProvideClassInfo,
+     [](ControlObject& self) -> IUnknown* { return static_cast<IProvideClassInfo2*>(&self); }},
+    {&IID_IProvideClassInfo2,
+     [](ControlObject& self) -> IUnknown* { return static_cast<IProvideClassInfo2*>(&self); }},
+    {&IID_IConnectionPointContainer, nullptr},
+    {&IID_IMarshal, nullptr},  // the aggregated marshaler's; answered in QueryInterface
+    {&IID_IObjectSafety, nullptr},
+    {&IID_IOleObject, nullptr},
+};
+
 STDMETHODIMP ControlObject::InnerUnknown::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   ControlObject& self = owner_;
+  IUnknown* found = nullptr;
   if (IsEqualIID(riid, IID_IUnknown)) {
-    *object = static_cast<IUnknown*>(this);
-  } else if (IsEqualIID(riid, IID_IZorTabbedList) || IsEqualIID(riid, IID_IDispatch)) {
-    *object = static_cast<IZorTabbedList*>(&self);
-  } else if (IsEqualIID(riid, IID_IPersist)) {
-    *object = static_cast<IPersist*>(&self);
-  } else if (IsEqualIID(riid, IID_ISupportErrorInfo)) {
-    *object = static_cast<ISupportErrorInfo*>(&self);
+    found = this;
   } else if (IsEqualIID(riid, IID_IMarshal)) {
     if (!self.marshaler_) return E_NOINTERFACE;
     return self.marshaler_->QueryInterface(riid, object);
   } else {
-    return E_NOINTERFACE;
+    for (const InterfaceRow& row : kInterfaces) {
+      if (!IsEqualIID(riid, *row.iid)) continue;
+      if (row.find) found = row.find(self);
+      break;
+    }
   }
+  if (!found) return E_NOINTERFACE;
   // AddRef through the interface handed out, so that it reaches the controlling object.
-  static_cast<IUnknown*>(*object)->AddRef();
+  found->AddRef();
+  *object = found;
   return S_OK;
 }
 
@@ -137,6 +175,36 @@ STDMETHODIMP ControlObject::InterfaceSupportsErrorInfo(REFIID riid) {
   // The automation interface declares error-info support, as containers expect of a
   // control; no member ever sets an error object, so a caller that looks finds none.
   return IsEqualIID(riid, IID_IZorTabbedList) ? S_OK : S_FALSE;
+}
+
+// --- IProvideClassInfo2 ---------------------------------------------------------------
+
+STDMETHODIMP ControlObject::GetClassInfo(ITypeInfo** info) { return ClassTypeInfo(info); }
+
+STDMETHODIMP ControlObject::GetGUID(DWORD /*kind*/, GUID* guid) {
+  // The default source interface is not told this way: containers connect their event
+  // sink through the connection point container.
+  if (!guid) return E_POINTER;
+  *guid = GUID_NULL;
+  return E_FAIL;
+}
+
+// --- shared by the interface groups ------------------------------------------------------
+
+void ControlObject::StockPropertyChanged() {
+  const HWND window = window_.Window();
+  if (site_.in_place_active && window) {
+    // Failing leaves only a stale picture until the next paint.
+    (void)InvalidateRect(window, nullptr, TRUE);
+  } else if (IAdviseSink* sink = site_.ViewSink()) {
+    sink->OnViewChange(DVASPECT_CONTENT, -1);
+  }
+  if (IDataAdviseHolder* holder = site_.DataAdvise()) {
+    ComPtr<IDataObject> data;
+    if (SUCCEEDED(controlling_->QueryInterface(IID_PPV_ARGS(&data)))) {
+      (void)holder->SendOnDataChange(data.Get(), 0, 0);  // a sink's failure is its own
+    }
+  }
 }
 
 }  // namespace control::com

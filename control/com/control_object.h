@@ -1,5 +1,7 @@
-// The control object as COM sees it: identity, aggregation, the interfaces of the first cut
-// and the dual interface whose members convert their arguments and forward to the facade.
+// The control object as COM sees it: identity, aggregation, the QueryInterface table, the
+// class information and the dual interface whose members convert their arguments and
+// forward to the facade. The OLE interface groups are members of the object, each in its
+// own file; the table below hands them out.
 #pragma once
 
 #include <ocidl.h>
@@ -7,11 +9,16 @@
 #include <wrl/client.h>
 
 #include "ZorTabList.h"
+#include "control/com/control_window.h"
+#include "control/com/frame_site.h"
 #include "control/tabbed_list.h"
 
 namespace control::com {
 
-class ControlObject final : public IZorTabbedList, public IPersist, public ISupportErrorInfo {
+class ControlObject final : public IZorTabbedList,
+                            public IPersist,
+                            public ISupportErrorInfo,
+                            public IProvideClassInfo2 {
  public:
   // The ObjectMaker of the object table: a standalone object, or one aggregated inside
   // `outer` (then `riid` must be IID_IUnknown).
@@ -35,6 +42,10 @@ class ControlObject final : public IZorTabbedList, public IPersist, public ISupp
 
   // ISupportErrorInfo
   STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
+
+  // IProvideClassInfo, IProvideClassInfo2
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+  STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
 
   // IZorTabbedList, in slot order.
   STDMETHODIMP put_Enabled(VARIANT_BOOL value) override;
@@ -139,7 +150,24 @@ class ControlObject final : public IZorTabbedList, public IPersist, public ISupp
   STDMETHODIMP put_CL0(BSTR value) override;
   STDMETHODIMP get_CL0(BSTR* value) override;
 
+  // What the interface groups share.
+  IUnknown& Controlling() { return *controlling_; }
+  TabbedList& List() { return list_; }
+  FrameSite& Site() { return site_; }
+  ControlWindow& Window() { return window_; }
+  // A put of a stock property: repaint (the window while in-place active, else the view's
+  // advise sink) and tell the data advise sinks.
+  void StockPropertyChanged();
+
  private:
+  // One row of the QueryInterface table: the interface and where the object answers it
+  // (null: not answered yet).
+  struct InterfaceRow {
+    const IID* iid;
+    IUnknown* (*find)(ControlObject& self);
+  };
+  static const InterfaceRow kInterfaces[];
+
   // The non-delegating IUnknown: the object's own identity and reference count. A
   // controlling outer object holds this one.
   class InnerUnknown final : public IUnknown {
@@ -162,6 +190,8 @@ class ControlObject final : public IZorTabbedList, public IPersist, public ISupp
   LONG references_ = 0;
   Microsoft::WRL::ComPtr<IUnknown> marshaler_;  // inner object of the free-threaded marshaler
   TabbedList list_;
+  FrameSite site_;
+  ControlWindow window_;
 };
 
 }  // namespace control::com

@@ -45,6 +45,7 @@ struct ModuleState {
   CriticalSection factory_lock;  // guards the making of class factories
   CriticalSection window_lock;   // window-creation bookkeeping
   ComPtr<ITypeInfo> control_type_info;
+  ComPtr<ITypeInfo> class_type_info;
 };
 
 LONG volatile g_lock_count = 0;
@@ -78,6 +79,7 @@ void EndModule() {
     if (entry->start_end) entry->start_end(false);
   }
   g_module->control_type_info.Reset();
+  g_module->class_type_info.Reset();
   g_module.reset();
 }
 
@@ -124,12 +126,17 @@ HRESULT ModuleFileName(HMODULE module, std::wstring& path) {
   });
 }
 
-HRESULT ControlTypeInfo(ITypeInfo** info) {
+namespace {
+
+// The type information of `guid` from the module's own embedded type library, loaded once
+// into `cache` for the life of the module.
+HRESULT CachedTypeInfo(REFGUID guid, ComPtr<ITypeInfo> ModuleState::*cache, ITypeInfo** info) {
   if (!info) return E_POINTER;
   *info = nullptr;
   if (!g_module) return E_UNEXPECTED;
   ScopedLock lock(g_module->module_lock);
-  if (!g_module->control_type_info) {
+  ComPtr<ITypeInfo>& held = (*g_module).*cache;
+  if (!held) {
     std::wstring path;
     HRESULT hr = ModuleFileName(g_module->instance, path);
     if (FAILED(hr)) return hr;
@@ -137,11 +144,20 @@ HRESULT ControlTypeInfo(ITypeInfo** info) {
     ComPtr<ITypeLib> library;
     hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.GetAddressOf());
     if (FAILED(hr)) return hr;
-    hr = library->GetTypeInfoOfGuid(IID_IZorTabbedList,
-                                    g_module->control_type_info.ReleaseAndGetAddressOf());
+    hr = library->GetTypeInfoOfGuid(guid, held.ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
   }
-  return g_module->control_type_info.CopyTo(info);
+  return held.CopyTo(info);
+}
+
+}  // namespace
+
+HRESULT ControlTypeInfo(ITypeInfo** info) {
+  return CachedTypeInfo(IID_IZorTabbedList, &ModuleState::control_type_info, info);
+}
+
+HRESULT ClassTypeInfo(ITypeInfo** info) {
+  return CachedTypeInfo(CLSID_ZorTabbedList, &ModuleState::class_type_info, info);
 }
 
 }  // namespace control::com

@@ -36,5 +36,7 @@ HRESULT ModuleFileName(HMODULE module, std::wstring& path);
 // The type information of IZorTabbedList from the module's own embedded type library,
 // loaded once for the life of the module.
 HRESULT ControlTypeInfo(ITypeInfo** info);
+// The same for the ZorTabbedList coclass.
+HRESULT ClassTypeInfo(ITypeInfo** info);
 
 }  // namespace control::com
