@@ -31,7 +31,10 @@ HRESULT ControlObject::Create(IUnknown* outer, REFIID riid, void** object) {
 }
 
 ControlObject::ControlObject(IUnknown* outer)
-    : inner_(*this), controlling_(outer ? outer : &inner_), window_(list_, ModuleInstance()) {
+    : inner_(*this),
+      controlling_(outer ? outer : &inner_),
+      window_(list_, ModuleInstance()),
+      persist_(*this, *controlling_) {
   LockModule();
 }
 
@@ -65,13 +68,22 @@ const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
     {&IID_IOleWindow, nullptr},
     {&IID_IOleInPlaceActiveObject, nullptr},
     {&IID_IOleControl, nullptr},
-    {&IID_IPersistStreamInit, nullptr},
+    {&IID_IPersistStreamInit,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IPersistStreamInit*>(&self.persist_);
+     }},
     {&IID_IPersist, [](ControlObject& self) -> IUnknown* { return static_cast<IPersist*>(&self); }},
     {&IID_ISupportErrorInfo,
      [](ControlObject& self) -> IUnknown* { return static_cast<ISupportErrorInfo*>(&self); }},
     {&IID_IQuickActivate, nullptr},
-    {&IID_IPersistStorage, nullptr},
-    {&IID_IPersistPropertyBag, nullptr},
+    {&IID_IPersistStorage,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IPersistStorage*>(&self.persist_);
+     }},
+    {&IID_IPersistPropertyBag,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IPersistPropertyBag*>(&self.persist_);
+     }},
     {&IID_IDataObject, nullptr},
     {&IID_IProvideClassInfo,
      [](ControlObject& self) -> IUnknown* { return static_cast<IProvideClassInfo2*>(&self); }},

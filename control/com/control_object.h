@@ -11,6 +11,7 @@
 #include "ZorTabList.h"
 #include "control/com/control_window.h"
 #include "control/com/frame_site.h"
+#include "control/com/persist.h"
 #include "control/tabbed_list.h"
 
 namespace control::com {
@@ -192,6 +193,7 @@ class ControlObject final : public IZorTabbedList,
   TabbedList list_;
   FrameSite site_;
   ControlWindow window_;
+  PersistPart persist_;
 };
 
 }  // namespace control::com
