@@ -34,6 +34,7 @@ ControlObject::ControlObject(IUnknown* outer)
     : inner_(*this),
       controlling_(outer ? outer : &inner_),
       window_(list_, ModuleInstance()),
+      view_object_(*this, *controlling_),
       persist_(*this, *controlling_) {
   LockModule();
 }
@@ -60,9 +61,18 @@ const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
      [](ControlObject& self) -> IUnknown* { return static_cast<IZorTabbedList*>(&self); }},
     {&IID_IDispatch,
      [](ControlObject& self) -> IUnknown* { return static_cast<IZorTabbedList*>(&self); }},
-    {&IID_IViewObjectEx, nullptr},
-    {&IID_IViewObject2, nullptr},
-    {&IID_IViewObject, nullptr},
+    {&IID_IViewObjectEx,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IViewObjectEx*>(&self.view_object_);
+     }},
+    {&IID_IViewObject2,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IViewObjectEx*>(&self.view_object_);
+     }},
+    {&IID_IViewObject,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IViewObjectEx*>(&self.view_object_);
+     }},
     {&IID_IOleInPlaceObjectWindowless, nullptr},
     {&IID_IOleInPlaceObject, nullptr},
     {&IID_IOleWindow, nullptr},
@@ -84,7 +94,10 @@ const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
      [](ControlObject& self) -> IUnknown* {
        return static_cast<IPersistPropertyBag*>(&self.persist_);
      }},
-    {&IID_IDataObject, nullptr},
+    {&IID_IDataObject,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IDataObject*>(&self.view_object_);
+     }},
     {&IID_IProvideClassInfo,
      [](ControlObject& self) -> IUnknown* { return static_cast<IProvideClassInfo2*>(&self); }},
     {&IID_IProvideClassInfo2,
@@ -208,15 +221,10 @@ void ControlObject::StockPropertyChanged() {
   if (site_.in_place_active && window) {
     // Failing leaves only a stale picture until the next paint.
     (void)InvalidateRect(window, nullptr, TRUE);
-  } else if (IAdviseSink* sink = site_.ViewSink()) {
-    sink->OnViewChange(DVASPECT_CONTENT, -1);
+  } else {
+    view_object_.SendViewChange();
   }
-  if (IDataAdviseHolder* holder = site_.DataAdvise()) {
-    ComPtr<IDataObject> data;
-    if (SUCCEEDED(controlling_->QueryInterface(IID_PPV_ARGS(&data)))) {
-      (void)holder->SendOnDataChange(data.Get(), 0, 0);  // a sink's failure is its own
-    }
-  }
+  view_object_.SendDataChange();
 }
 
 }  // namespace control::com

@@ -12,6 +12,7 @@
 #include "control/com/control_window.h"
 #include "control/com/frame_site.h"
 #include "control/com/persist.h"
+#include "control/com/view_object.h"
 #include "control/tabbed_list.h"
 
 namespace control::com {
@@ -193,6 +194,7 @@ class ControlObject final : public IZorTabbedList,
   TabbedList list_;
   FrameSite site_;
   ControlWindow window_;
+  ViewObjectPart view_object_;
   PersistPart persist_;
 };
 
