@@ -35,6 +35,8 @@ ControlObject::ControlObject(IUnknown* outer)
       controlling_(outer ? outer : &inner_),
       window_(list_, ModuleInstance()),
       view_object_(*this, *controlling_),
+      ole_object_(*this, *controlling_),
+      ole_control_(*this, *controlling_),
       persist_(*this, *controlling_) {
   LockModule();
 }
@@ -73,11 +75,26 @@ const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
      [](ControlObject& self) -> IUnknown* {
        return static_cast<IViewObjectEx*>(&self.view_object_);
      }},
-    {&IID_IOleInPlaceObjectWindowless, nullptr},
-    {&IID_IOleInPlaceObject, nullptr},
-    {&IID_IOleWindow, nullptr},
-    {&IID_IOleInPlaceActiveObject, nullptr},
-    {&IID_IOleControl, nullptr},
+    {&IID_IOleInPlaceObjectWindowless,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IOleInPlaceObjectWindowless*>(&self.ole_object_);
+     }},
+    {&IID_IOleInPlaceObject,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IOleInPlaceObjectWindowless*>(&self.ole_object_);
+     }},
+    {&IID_IOleWindow,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IOleInPlaceObjectWindowless*>(&self.ole_object_);
+     }},
+    {&IID_IOleInPlaceActiveObject,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IOleInPlaceActiveObject*>(&self.ole_object_);
+     }},
+    {&IID_IOleControl,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IOleControl*>(&self.ole_control_);
+     }},
     {&IID_IPersistStreamInit,
      [](ControlObject& self) -> IUnknown* {
        return static_cast<IPersistStreamInit*>(&self.persist_);
@@ -85,7 +102,10 @@ const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
     {&IID_IPersist, [](ControlObject& self) -> IUnknown* { return static_cast<IPersist*>(&self); }},
     {&IID_ISupportErrorInfo,
      [](ControlObject& self) -> IUnknown* { return static_cast<ISupportErrorInfo*>(&self); }},
-    {&IID_IQuickActivate, nullptr},
+    {&IID_IQuickActivate,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IQuickActivate*>(&self.ole_object_);
+     }},
     {&IID_IPersistStorage,
      [](ControlObject& self) -> IUnknown* {
        return static_cast<IPersistStorage*>(&self.persist_);
@@ -105,7 +125,8 @@ const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
     {&IID_IConnectionPointContainer, nullptr},
     {&IID_IMarshal, nullptr},  // the aggregated marshaler's; answered in QueryInterface
     {&IID_IObjectSafety, nullptr},
-    {&IID_IOleObject, nullptr},
+    {&IID_IOleObject,
+     [](ControlObject& self) -> IUnknown* { return static_cast<IOleObject*>(&self.ole_object_); }},
 };
 
 STDMETHODIMP ControlObject::InnerUnknown::QueryInterface(REFIID riid, void** object) {

@@ -11,6 +11,8 @@
 #include "ZorTabList.h"
 #include "control/com/control_window.h"
 #include "control/com/frame_site.h"
+#include "control/com/ole_control.h"
+#include "control/com/ole_object.h"
 #include "control/com/persist.h"
 #include "control/com/view_object.h"
 #include "control/tabbed_list.h"
@@ -157,6 +159,7 @@ class ControlObject final : public IZorTabbedList,
   TabbedList& List() { return list_; }
   FrameSite& Site() { return site_; }
   ControlWindow& Window() { return window_; }
+  OleObjectPart& OleObject() { return ole_object_; }
   // A put of a stock property: repaint (the window while in-place active, else the view's
   // advise sink) and tell the data advise sinks.
   void StockPropertyChanged();
@@ -195,6 +198,8 @@ class ControlObject final : public IZorTabbedList,
   FrameSite site_;
   ControlWindow window_;
   ViewObjectPart view_object_;
+  OleObjectPart ole_object_;
+  OleControlPart ole_control_;
   PersistPart persist_;
 };
 

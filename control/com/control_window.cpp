@@ -50,4 +50,14 @@ void ControlWindow::EndNotification() { list_.Impl().view.EndPlatformNotificatio
 
 void ControlWindow::RunQueued() { list_.Impl().view.RunQueued(); }
 
+void ControlWindow::LayoutView() { list_.Impl().view.LayoutView(); }
+
+void ControlWindow::OnMouseActivate() {
+  if (frame_listener_ != nullptr) frame_listener_->OnMouseActivate();
+}
+
+void ControlWindow::OnFocusLeft() {
+  if (frame_listener_ != nullptr) frame_listener_->OnFocusLeft();
+}
+
 }  // namespace control::com

@@ -14,6 +14,16 @@ namespace control::com {
 
 class ControlWindow final : public view::win32::DialogHost {
  public:
+  // What the OLE frame hears of the window.
+  class FrameListener {
+   public:
+    virtual ~FrameListener() = default;
+    // A click on the window or one of its views (WM_MOUSEACTIVATE).
+    virtual void OnMouseActivate() = 0;
+    // The focus went from the window or its views to a window outside it.
+    virtual void OnFocusLeft() = 0;
+  };
+
   // `resources`: the module that holds template 103 and the pictures.
   ControlWindow(TabbedList& list, HINSTANCE resources);
   ~ControlWindow() override;
@@ -31,6 +41,10 @@ class ControlWindow final : public view::win32::DialogHost {
   HWND Window() const { return dialog_ ? dialog_->Window() : nullptr; }
   view::win32::Win32Dialog* Dialog() { return dialog_.get(); }
   view::win32::Win32Desktop& Desktop() { return desktop_; }
+  // Null: nobody listens.
+  void SetFrameListener(FrameListener* listener) { frame_listener_ = listener; }
+  // Places the views inside the window (builds them first if the window never had them).
+  void LayoutView();
 
   // view::win32::DialogHost
   bool OnSetCursor() override;
@@ -38,12 +52,15 @@ class ControlWindow final : public view::win32::DialogHost {
   void BeginNotification() override;
   void EndNotification() override;
   void RunQueued() override;
+  void OnMouseActivate() override;
+  void OnFocusLeft() override;
 
  private:
   TabbedList& list_;
   HINSTANCE resources_;
   view::win32::Win32Desktop desktop_;
   std::unique_ptr<view::win32::Win32Dialog> dialog_;
+  FrameListener* frame_listener_ = nullptr;
 };
 
 }  // namespace control::com

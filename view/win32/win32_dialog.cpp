@@ -15,6 +15,12 @@ std::unique_ptr<Win32Dialog> Win32Dialog::Create(HINSTANCE resources, HWND paren
   HWND tree = GetDlgItem(hwnd, kTreeId);
   if (tabs != nullptr) dialog->tabs_ = std::make_unique<Win32TabStrip>(tabs);
   if (tree != nullptr) dialog->tree_ = std::make_unique<Win32TreeView>(tree);
+  for (HWND view : {tabs, tree}) {
+    // Without it the host does not hear the focus leave from that view.
+    if (view != nullptr) {
+      (void)SetWindowSubclass(view, &ViewFront, 1, reinterpret_cast<DWORD_PTR>(dialog.get()));
+    }
+  }
   dialog->dialog_manager_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyFront)));
   dialog->SetBackground(GetSysColor(COLOR_WINDOW));
@@ -28,6 +34,10 @@ Win32Dialog::~Win32Dialog() {
     if (tabs_) tabs_->SetListener(nullptr);
     if (tree_) tree_->SetListener(nullptr);
     desktop_.SetClipboardOwner(nullptr);
+    // The destruction moves the focus; nobody is told.
+    for (HWND view : {tabs_ ? tabs_->Window() : nullptr, tree_ ? tree_->Window() : nullptr}) {
+      if (view != nullptr) (void)RemoveWindowSubclass(view, &ViewFront, 1);  // gone with it
+    }
     if (dialog_manager_ != nullptr &&
         GetWindowLongPtrA(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&NotifyFront)) {
       SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialog_manager_));
@@ -89,6 +99,19 @@ LRESULT CALLBACK Win32Dialog::NotifyFront(HWND hwnd, UINT message, WPARAM wparam
                          : DefDlgProcA(hwnd, message, wparam, lparam);
 }
 
+LRESULT CALLBACK Win32Dialog::ViewFront(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR /*id*/, DWORD_PTR dialog) {
+  const LRESULT answer = DefSubclassProc(hwnd, message, wparam, lparam);
+  if (message == WM_KILLFOCUS) {
+    reinterpret_cast<Win32Dialog*>(dialog)->FocusMovedTo(reinterpret_cast<HWND>(wparam));
+  }
+  return answer;
+}
+
+void Win32Dialog::FocusMovedTo(HWND next) {
+  if (next == nullptr || (next != hwnd_ && !IsChild(hwnd_, next))) host_.OnFocusLeft();
+}
+
 bool Win32Dialog::Notify(const NMHDR& header, LRESULT& answer) {
   bool handled = false;
   if (header.idFrom == kTabStripId && tabs_ && header.hwndFrom == tabs_->Window()) {
@@ -123,6 +146,12 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SETFOCUS:
       host_.OnDialogFocus();
       return TRUE;
+    case WM_KILLFOCUS:
+      FocusMovedTo(reinterpret_cast<HWND>(wparam));
+      return FALSE;
+    case WM_MOUSEACTIVATE:
+      host_.OnMouseActivate();
+      return FALSE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<INT_PTR>(background_);

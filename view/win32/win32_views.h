@@ -64,6 +64,13 @@ class DialogHost {
   virtual void EndNotification() = 0;
   // kRunQueuedMessage arrived.
   virtual void RunQueued() = 0;
+  // A click on the dialog or one of its views (WM_MOUSEACTIVATE); the message then takes
+  // its default course.
+  virtual void OnMouseActivate() {}
+  // The focus went from the dialog or one of its views to a window outside the dialog, or
+  // to none. (The dialog passes the focus on to a view, so its own WM_KILLFOCUS does not
+  // come when the focus leaves: the views' do.)
+  virtual void OnFocusLeft() {}
 };
 
 class Win32Desktop final : public Desktop {
@@ -226,6 +233,11 @@ class Win32Dialog final : public Dialog {
   // Procedure). The dialog manager spends several calls into the window system on every
   // message, and a tree sends one notification per node it deletes.
   static LRESULT CALLBACK NotifyFront(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  // In front of each view's procedure: hears the view lose the focus.
+  static LRESULT CALLBACK ViewFront(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                    UINT_PTR id, DWORD_PTR dialog);
+  // `next` has the focus now: the host hears when it is outside the dialog.
+  void FocusMovedTo(HWND next);
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
   // Decodes a notification of the tab strip or the tree inside the host's bracket (see the
   // header); false when it is none of theirs or none of the handled.
