@@ -34,6 +34,8 @@ ControlObject::ControlObject(IUnknown* outer)
     : inner_(*this),
       controlling_(outer ? outer : &inner_),
       window_(list_, ModuleInstance()),
+      connection_point_(*this, *controlling_),
+      navigator_(*this),
       view_object_(*this, *controlling_),
       ole_object_(*this, *controlling_),
       ole_control_(*this, *controlling_),
@@ -122,7 +124,10 @@ const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
      [](ControlObject& self) -> IUnknown* { return static_cast<IProvideClassInfo2*>(&self); }},
     {&IID_IProvideClassInfo2,
      [](ControlObject& self) -> IUnknown* { return static_cast<IProvideClassInfo2*>(&self); }},
-    {&IID_IConnectionPointContainer, nullptr},
+    {&IID_IConnectionPointContainer,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IConnectionPointContainer*>(&self.connection_point_);
+     }},
     {&IID_IMarshal, nullptr},  // the aggregated marshaler's; answered in QueryInterface
     {&IID_IObjectSafety, nullptr},
     {&IID_IOleObject,

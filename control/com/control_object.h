@@ -9,8 +9,10 @@
 #include <wrl/client.h>
 
 #include "ZorTabList.h"
+#include "control/com/connection_point.h"
 #include "control/com/control_window.h"
 #include "control/com/frame_site.h"
+#include "control/com/html_navigator.h"
 #include "control/com/ole_control.h"
 #include "control/com/ole_object.h"
 #include "control/com/persist.h"
@@ -197,6 +199,8 @@ class ControlObject final : public IZorTabbedList,
   TabbedList list_;
   FrameSite site_;
   ControlWindow window_;
+  ConnectionPointPart connection_point_;
+  HtmlNavigator navigator_;
   ViewObjectPart view_object_;
   OleObjectPart ole_object_;
   OleControlPart ole_control_;
