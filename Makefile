@@ -2,7 +2,7 @@
 JOBS ?= 2
 WINDOWS_PRESETS := windows-x64 windows-x86
 
-.PHONY: test bootstrap native windows bench bench-win demo clean
+.PHONY: test bootstrap native windows bench bench-win fuzz demo clean
 
 test: bootstrap native windows bench
 
@@ -32,6 +32,17 @@ bench:
 bench-win: bootstrap
 	cmake --preset windows-x64 >/dev/null
 	cmake --build --preset windows-x64 -j $(JOBS) --target run_bench_win
+
+# The libFuzzer programs (clang; the native build replays their seed corpus as a test).
+# New inputs go to build/fuzz/corpus-persist; the seeds in fuzz/corpus are only read.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@command -v clang++ >/dev/null || { echo "make fuzz: clang++ is not installed"; exit 1; }
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	mkdir -p build/fuzz/corpus-persist
+	build/fuzz/fuzz/persist_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  build/fuzz/corpus-persist fuzz/corpus/persist
 
 demo: bootstrap
 	cmake --preset windows-x64 >/dev/null

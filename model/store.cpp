@@ -368,7 +368,9 @@ std::string Store::CheckInvariants() const {
       return fault.str();
     }
     const TextIndex::Entry* id = by_id_.Find(item.id_);
-    const auto holds = [&](const TextIndex& index, const TextIndex::Entry* entry) {
+    // The bindings are captured by name: older compilers cannot capture a structured binding.
+    const auto holds = [&, seq = seq, &item = item](const TextIndex& index,
+                                                    const TextIndex::Entry* entry) {
       const SeqSet* rest = entry ? index.Rest(*entry) : nullptr;
       return entry && (index.First(entry) == &item || (rest && rest->Contains(seq)));
     };
