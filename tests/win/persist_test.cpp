@@ -5,6 +5,7 @@
 #include <ocidl.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -23,17 +24,25 @@ constexpr std::size_t kFirstClAt = 76;
 constexpr CLSID kCountedClass = {
     0x6a1e2f30, 0x52c4, 0x4d1b, {0x9e, 0x31, 0x7c, 0x55, 0x0a, 0x42, 0x13, 0x9d}};
 
+// QueryInterface of a test object that answers IUnknown and its one interface.
+template <class Interface>
+HRESULT AnswerOne(Interface* self, REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, __uuidof(Interface))) {
+    return E_NOINTERFACE;
+  }
+  *object = self;
+  self->AddRef();
+  return S_OK;
+}
+
 // An object that counts every call but AddRef and Release.
 class Counted final : public IDispatch {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
     ++calls;
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
+    return AnswerOne<IDispatch>(this, riid, object);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
   STDMETHODIMP_(ULONG) Release() override { return --references; }
@@ -54,13 +63,7 @@ class Counted final : public IDispatch {
 class CountingFactory final : public IClassFactory {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) {
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<IClassFactory*>(this);
-    return S_OK;
+    return AnswerOne<IClassFactory>(this, riid, object);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -78,13 +81,7 @@ class CountingFactory final : public IClassFactory {
 class PageBag final : public IPropertyBag {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyBag)) {
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<IPropertyBag*>(this);
-    return S_OK;
+    return AnswerOne<IPropertyBag>(this, riid, object);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -265,8 +262,10 @@ TEST_F(PersistTest, HostileStreamsEndInADefinedAnswerAndCreateNothing) {
   Bytes class_id(sizeof(CLSID));
   std::memcpy(class_id.data(), &kCountedClass, sizeof(CLSID));
   auto typed = [](VARTYPE type, const Bytes& value) {
-    Bytes bytes = {static_cast<unsigned char>(type), static_cast<unsigned char>(type >> 8)};
-    bytes.insert(bytes.end(), value.begin(), value.end());
+    Bytes bytes(2 + value.size());
+    bytes[0] = static_cast<unsigned char>(type);
+    bytes[1] = static_cast<unsigned char>(type >> 8);
+    std::copy(value.begin(), value.end(), bytes.begin() + 2);
     return bytes;
   };
   const Bytes seven = {7, 0, 0, 0};
