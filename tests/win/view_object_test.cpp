@@ -11,6 +11,7 @@
 
 #include "com_test_support.h"
 #include "control/com/gdi_handles.h"
+#include "ole_container.h"
 
 namespace zortab_test {
 namespace {
@@ -28,7 +29,12 @@ class Canvas {
  public:
   Canvas(int width, int height) : width_(width), dc_(CreateCompatibleDC(nullptr)) {
     BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dc_ || !bitmap_) return;
@@ -83,7 +89,7 @@ class AdviseRecorder final : public IAdviseSink {
   STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references); }
   STDMETHODIMP_(void) OnDataChange(FORMATETC* /*format*/, STGMEDIUM* medium) override {
     ++data_changes;
-    data_tymed = medium ? medium->tymed : TYMED_NULL;
+    data_tymed = medium ? medium->tymed : static_cast<DWORD>(TYMED_NULL);
   }
   STDMETHODIMP_(void) OnViewChange(DWORD aspect, LONG /*index*/) override {
     ++view_changes;
@@ -191,12 +197,17 @@ TEST_F(ViewObjectTest, ViewStatusAndExtent) {
   EXPECT_EQ(rect.right - rect.left, extent.cx);
   EXPECT_EQ(rect.bottom - rect.top, extent.cy);
   ComPtr<IOleObject> ole;
-  if (SUCCEEDED(control_.As(&ole))) {
-    SIZEL agreed = {};
-    ASSERT_EQ(ole->GetExtent(DVASPECT_CONTENT, &agreed), S_OK);
-    EXPECT_EQ(agreed.cx, extent.cx);
-    EXPECT_EQ(agreed.cy, extent.cy);
-  }
+  ASSERT_EQ(control_.As(&ole), S_OK);
+  SIZEL agreed = {};
+  ASSERT_EQ(ole->GetExtent(DVASPECT_CONTENT, &agreed), S_OK);
+  EXPECT_EQ(agreed.cx, extent.cx);
+  EXPECT_EQ(agreed.cy, extent.cy);
+  // A new extent agreed with the container is the view's too.
+  SIZEL larger = {agreed.cx + 1000, agreed.cy + 500};
+  ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &larger), S_OK);
+  ASSERT_EQ(view_->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent), S_OK);
+  EXPECT_EQ(extent.cx, larger.cx);
+  EXPECT_EQ(extent.cy, larger.cy);
 }
 
 TEST_F(ViewObjectTest, StockPutsTellTheViewAndDataSinksOtherPutsDoNot) {
@@ -229,6 +240,34 @@ TEST_F(ViewObjectTest, StockPutsTellTheViewAndDataSinksOtherPutsDoNot) {
   data_.Reset();
   EXPECT_EQ(view_sink_.references, 1);  // the control let go of both
   EXPECT_EQ(data_sink_.references, 1);
+}
+
+TEST(ViewObjectInPlaceTest, DrawsNothingWhileInPlaceAndTheBoxAgainAfterwards) {
+  Apartment apartment;
+  ASSERT_TRUE(SUCCEEDED(apartment.Result()));
+  OleContainer container;
+  ASSERT_EQ(container.Create(), S_OK);
+  ASSERT_EQ(container.DoVerb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  container.Settle();
+  const ComPtr<IViewObject> view = container.As<IViewObject>();
+  ASSERT_NE(view, nullptr);
+  const RECTL bounds = {10, 10, 210, 110};
+  const auto draw = [&](const Canvas& canvas) {
+    return view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.Dc(), &bounds,
+                      nullptr, nullptr, 0);
+  };
+
+  Canvas active(220, 120);
+  ASSERT_TRUE(active.Ready());
+  EXPECT_EQ(draw(active), S_OK);
+  EXPECT_EQ(active.Count(RECT{0, 0, 220, 120}, kWhite), 220 * 120);  // the views paint
+
+  ASSERT_EQ(container.As<IOleInPlaceObject>()->InPlaceDeactivate(), S_OK);
+  Canvas inactive(220, 120);
+  ASSERT_TRUE(inactive.Ready());
+  EXPECT_EQ(draw(inactive), S_OK);
+  EXPECT_EQ(inactive.At(30, 30), kGrey);
+  container.CloseAndRelease();
 }
 
 // Plays a rendered picture into `area` of the canvas.
