@@ -10,6 +10,7 @@
 
 #include "com_test_support.h"
 #include "event_sink_support.h"
+#include "ole_container.h"
 
 namespace zortab_test {
 namespace {
@@ -18,6 +19,8 @@ constexpr DISPID kTreeClicked = 4;
 constexpr DISPID kTreeDblClicked = 6;
 constexpr DISPID kTreeOpening = 7;
 constexpr DISPID kTreeClosing = 10;
+constexpr DISPID kTreeSelChanged = 8;
+constexpr DISPID kTreeSelChanging = 12;
 
 class ConnectionPointTest : public ::testing::Test {
  protected:
@@ -232,6 +235,49 @@ TEST_F(ConnectionPointTest, SinksMayDisconnectConnectAndCallTheControlWhileCalle
   Click(L"c");
   EXPECT_EQ(SinksCalled(), (std::vector<int>{3, 2}));
   EXPECT_EQ(point_->Unadvise(second_cookie), S_OK);
+}
+
+// Events with several parameters reach the sink last parameter first: a selection moved
+// by the control (SelectedItem written) carries nAction, then the new item, then the old.
+TEST(ConnectionPointInContainer, ArgumentsArriveLastParameterFirst) {
+  Apartment apartment;
+  ASSERT_TRUE(SUCCEEDED(apartment.Result()));
+  std::vector<EventCall> journal;
+  RecordingSink sink(journal, 1);
+  {
+    OleContainer container;
+    ASSERT_EQ(container.Create(), S_OK);
+    ComPtr<IZorTabbedList> list = container.As<IZorTabbedList>();
+    for (const wchar_t* record : {L"TAB:Main,TEXT:Alpha,ID:a", L"TAB:Main,TEXT:Beta,ID:b"}) {
+      ASSERT_EQ(list->AddItem(MakeBstr(record).Get()), S_OK);
+    }
+    ASSERT_EQ(container.DoVerb(OLEIVERB_INPLACEACTIVATE), S_OK);
+    container.Settle();
+    UniqueBstr before;
+    ASSERT_EQ(list->get_SelectedItem(before.Out()), S_OK);
+    const ComPtr<IConnectionPoint> point = EventPoint(list.Get());
+    ASSERT_NE(point, nullptr);
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(&sink), &cookie), S_OK);
+    ASSERT_EQ(list->put_SelectedItem(MakeBstr(L"b").Get()), S_OK);
+    container.Settle();
+
+    std::vector<DISPID> seen;
+    for (const EventCall& call : journal) {
+      seen.push_back(call.dispid);
+      ASSERT_EQ(call.args.size(), 3u);
+      EXPECT_EQ(call.args[0].type, VT_I4);
+      EXPECT_EQ(call.args[0].number, 0);  // made by the control, not by mouse or key
+      EXPECT_EQ(call.args[1].type, VT_BSTR);
+      EXPECT_EQ(call.args[1].text, L"b");
+      EXPECT_EQ(call.args[2].type, VT_BSTR);
+      EXPECT_EQ(call.args[2].text, Text(before));
+    }
+    EXPECT_EQ(seen, (std::vector<DISPID>{kTreeSelChanging, kTreeSelChanged}));
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    container.CloseAndRelease();
+  }
+  EXPECT_EQ(sink.references, 1);
 }
 
 }  // namespace
