@@ -5,7 +5,8 @@
 // (keys are offered to the active object's TranslateAccelerator first).
 //
 // The site lives on the test's stack: its reference count only shows what the control
-// holds (1 when the control holds nothing).
+// holds (1 when the control holds nothing). All containers of a test program share one
+// frame window: Wine takes about two seconds to destroy a shown top-level window.
 #pragma once
 
 #include <ocidl.h>
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,12 +24,18 @@
 
 namespace zortab_test {
 
+// The shown top-level window of the program's containers, made at the first use.
+inline HWND SharedFrame() {
+  static HostWindow frame(480, 360);
+  return frame.Get();
+}
+
 class OleContainer final : public IOleClientSite,
                            public IOleInPlaceSite,
                            public IOleControlSite,
                            public IDispatch,
                            public IOleInPlaceFrame,
-                           public IAdviseSink {
+                           public IAdviseSinkEx {
  public:
   // A key the control handed over through IOleControlSite::TranslateAccelerator.
   struct Accelerator {
@@ -35,6 +43,10 @@ class OleContainer final : public IOleClientSite,
     WPARAM key;
     DWORD modifiers;
     bool operator==(const Accelerator&) const = default;
+    friend void PrintTo(const Accelerator& a, std::ostream* out) {
+      *out << "{message 0x" << std::hex << a.message << ", key 0x" << a.key << ", modifiers "
+           << std::dec << a.modifiers << "}";
+    }
   };
 
   OleContainer() = default;
@@ -47,7 +59,7 @@ class OleContainer final : public IOleClientSite,
   OleContainer& operator=(const OleContainer&) = delete;
 
   // --- what a test sets -------------------------------------------------------------------
-  HostWindow frame{480, 360};
+  HWND frame = SharedFrame();
   RECT place{8, 8, 328, 288};           // where the control goes, frame client coordinates
   std::optional<OLE_COLOR> back_color;  // the ambient BackColor; none: not offered
   std::optional<bool> user_mode;        // the ambient UserMode; none: not offered
@@ -70,7 +82,7 @@ class OleContainer final : public IOleClientSite,
     if (SUCCEEDED(hr)) hr = object->SetClientSite(this);
     return hr;
   }
-  HRESULT DoVerb(LONG verb) { return object->DoVerb(verb, nullptr, this, 0, frame.Get(), &place); }
+  HRESULT DoVerb(LONG verb) { return object->DoVerb(verb, nullptr, this, 0, frame, &place); }
   // The control window (IOleWindow), null when it has none.
   HWND ControlWindow() const {
     Microsoft::WRL::ComPtr<IOleWindow> window;
@@ -129,8 +141,8 @@ class OleContainer final : public IOleClientSite,
     } else if (IsEqualIID(riid, IID_IOleInPlaceFrame) ||
                IsEqualIID(riid, IID_IOleInPlaceUIWindow)) {
       *out = static_cast<IOleInPlaceFrame*>(this);
-    } else if (IsEqualIID(riid, IID_IAdviseSink)) {
-      *out = static_cast<IAdviseSink*>(this);
+    } else if (IsEqualIID(riid, IID_IAdviseSink) || IsEqualIID(riid, IID_IAdviseSinkEx)) {
+      *out = static_cast<IAdviseSinkEx*>(this);
     } else {
       return E_NOINTERFACE;
     }
@@ -160,7 +172,7 @@ class OleContainer final : public IOleClientSite,
   // --- IOleWindow (of the in-place site and of the frame) ----------------------------------
   STDMETHODIMP GetWindow(HWND* window) override {
     if (window == nullptr) return E_POINTER;
-    *window = frame.Get();
+    *window = frame;
     return S_OK;
   }
   STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
@@ -184,7 +196,7 @@ class OleContainer final : public IOleClientSite,
     *position = place;
     *clip = place;
     info->fMDIApp = FALSE;
-    info->hwndFrame = frame.Get();
+    info->hwndFrame = frame;
     info->haccel = nullptr;
     info->cAccelEntries = 0;
     return S_OK;
@@ -267,7 +279,7 @@ class OleContainer final : public IOleClientSite,
   STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
   STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
-  // --- IAdviseSink ------------------------------------------------------------------------
+  // --- IAdviseSink, IAdviseSinkEx ---------------------------------------------------------
   STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override {
     advise_log.push_back("OnDataChange");
   }
@@ -275,6 +287,9 @@ class OleContainer final : public IOleClientSite,
   STDMETHODIMP_(void) OnRename(IMoniker*) override { advise_log.push_back("OnRename"); }
   STDMETHODIMP_(void) OnSave() override { advise_log.push_back("OnSave"); }
   STDMETHODIMP_(void) OnClose() override { advise_log.push_back("OnClose"); }
+  STDMETHODIMP_(void) OnViewStatusChange(DWORD) override {
+    advise_log.push_back("OnViewStatusChange");
+  }
 };
 
 }  // namespace zortab_test
