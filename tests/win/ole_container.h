@@ -59,7 +59,11 @@ class OleContainer final : public IOleClientSite,
   OleContainer& operator=(const OleContainer&) = delete;
 
   // --- what a test sets -------------------------------------------------------------------
-  HWND frame = SharedFrame();
+  // The frame window (SharedFrame), used as an HWND or through Get() as a HostWindow.
+  struct Frame {
+    HWND Get() const { return SharedFrame(); }
+    operator HWND() const { return Get(); }
+  } frame;
   RECT place{8, 8, 328, 288};           // where the control goes, frame client coordinates
   std::optional<OLE_COLOR> back_color;  // the ambient BackColor; none: not offered
   std::optional<bool> user_mode;        // the ambient UserMode; none: not offered
