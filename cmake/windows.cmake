@@ -161,7 +161,7 @@ set(ZORTAB_WINE_TESTS_WITHOUT_REGISTRATION typelib_test resources_test module_te
     control_window_test window_torture_test)
 # Programs that move the pointer and the focus of the shared display run alone.
 set(ZORTAB_WINE_TESTS_WITH_INPUT window_input_test control_window_test window_torture_test
-    atl_host_test ole_frame_test)
+    atl_host_test ole_frame_test event_reentry_test)
 set(ZORTAB_WINE_TESTS_CHANGING_REGISTRATION registration_test)
 include(GoogleTest)
 function(zortab_wine_test src)

@@ -15,13 +15,6 @@
 namespace zortab_test {
 namespace {
 
-constexpr DISPID kTreeClicked = 4;
-constexpr DISPID kTreeDblClicked = 6;
-constexpr DISPID kTreeOpening = 7;
-constexpr DISPID kTreeClosing = 10;
-constexpr DISPID kTreeSelChanged = 8;
-constexpr DISPID kTreeSelChanging = 12;
-
 class ConnectionPointTest : public ::testing::Test {
  protected:
   void SetUp() override {

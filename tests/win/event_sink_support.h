@@ -16,6 +16,32 @@
 
 namespace zortab_test {
 
+// The DISPIDs of the event interface, written out here rather than taken from the
+// control's sources, so that a test notices when those change.
+enum EventId : DISPID {
+  kTabChanged = 1,
+  kTreeOpened,
+  kTreeClosed,
+  kTreeClicked,
+  kTreeRClicked,
+  kTreeDblClicked,
+  kTreeOpening,
+  kTreeSelChanged,
+  kTreeKeyPress,
+  kTreeClosing,
+  kTreeSingleExpand,
+  kTreeSelChanging,
+  kTreeRDblClicked,
+  kTreeGotFocus,
+  kTreeLostFocus,
+  kTreeItemDeleted,
+  kTreeGetToolTipText,
+  kTreeSortCompare,
+  kTabRClicked,
+  kTabKeyPress,
+  kTabChanging,
+};
+
 struct EventArgument {
   VARTYPE type = VT_EMPTY;
   std::wstring text;    // VT_BSTR
