@@ -39,7 +39,8 @@ ControlObject::ControlObject(IUnknown* outer)
       view_object_(*this, *controlling_),
       ole_object_(*this, *controlling_),
       ole_control_(*this, *controlling_),
-      persist_(*this, *controlling_) {
+      persist_(*this, *controlling_),
+      object_safety_(*this, *controlling_) {
   LockModule();
 }
 
@@ -129,7 +130,10 @@ const ControlObject::InterfaceRow ControlObject::kInterfaces[] = {
        return static_cast<IConnectionPointContainer*>(&self.connection_point_);
      }},
     {&IID_IMarshal, nullptr},  // the aggregated marshaler's; answered in QueryInterface
-    {&IID_IObjectSafety, nullptr},
+    {&IID_IObjectSafety,
+     [](ControlObject& self) -> IUnknown* {
+       return static_cast<IObjectSafety*>(&self.object_safety_);
+     }},
     {&IID_IOleObject,
      [](ControlObject& self) -> IUnknown* { return static_cast<IOleObject*>(&self.ole_object_); }},
 };

@@ -13,6 +13,7 @@
 #include "control/com/control_window.h"
 #include "control/com/frame_site.h"
 #include "control/com/html_navigator.h"
+#include "control/com/object_safety.h"
 #include "control/com/ole_control.h"
 #include "control/com/ole_object.h"
 #include "control/com/persist.h"
@@ -205,6 +206,7 @@ class ControlObject final : public IZorTabbedList,
   OleObjectPart ole_object_;
   OleControlPart ole_control_;
   PersistPart persist_;
+  ObjectSafetyPart object_safety_;
 };
 
 }  // namespace control::com
