@@ -66,7 +66,9 @@ class UrlGetter {
   const void* const* entries_;  // first: where a COM caller looks for the table
 
  public:
-  UrlGetter(const IID& iid, int slot) : entries_(nullptr), iid_(iid) {
+  // `also`: another interface it answers, none of whose own members are called.
+  UrlGetter(const IID& iid, int slot, const IID& also = IID_NULL)
+      : entries_(nullptr), iid_(iid), also_(also) {
     table_.fill(nullptr);
     entries_ = table_.data();
     table_[0] = reinterpret_cast<const void*>(&QueryInterfaceEntry);
@@ -81,11 +83,13 @@ class UrlGetter {
   HRESULT Query(REFIID riid, void** out) { return QueryInterfaceEntry(this, riid, out); }
   std::wstring url;
   HRESULT answer = S_OK;
+  bool answers = true;  // false: not the interface it stands in for
 
  private:
   static HRESULT STDMETHODCALLTYPE QueryInterfaceEntry(UrlGetter* self, REFIID riid, void** out) {
     if (!out) return E_POINTER;
-    const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, self->iid_);
+    const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, self->also_) ||
+                       (self->answers && IsEqualIID(riid, self->iid_));
     *out = known ? self : nullptr;
     return known ? S_OK : E_NOINTERFACE;
   }
@@ -98,21 +102,24 @@ class UrlGetter {
 
   std::array<const void*, kTableSize> table_;
   const IID& iid_;
+  const IID& also_;
 };
 
 // --- the client site --------------------------------------------------------------------
-// The control's client site, its own container, and the service provider when asked to be.
-class StandInSite final : public IOleClientSite, public IServiceProvider, public IOleContainer {
+// The control's client site, and its service provider when asked to be; its container is
+// the document's stand-in.
+class StandInSite final : public IOleClientSite, public IServiceProvider {
  public:
   explicit StandInSite(IInternetSecurityManager* real_security) : security(real_security) {}
 
   bool services = true;                // answers IServiceProvider
   bool offer_browser = true;           // the browser service
   bool offer_container = true;         // GetContainer succeeds
-  bool offer_document = true;          // the container is an HTML document
   IInternetSecurityManager* security;  // the security manager service; null: not offered
   UrlGetter browser{IID_IWebBrowser2, GetterSlot<IWebBrowser2>(&IWebBrowser2::get_LocationURL)};
-  UrlGetter document{IID_IHTMLDocument2, GetterSlot<IHTMLDocument2>(&IHTMLDocument2::get_URL)};
+  // The container, an HTML document unless told otherwise.
+  UrlGetter document{IID_IHTMLDocument2, GetterSlot<IHTMLDocument2>(&IHTMLDocument2::get_URL),
+                     IID_IOleContainer};
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -121,10 +128,6 @@ class StandInSite final : public IOleClientSite, public IServiceProvider, public
       *out = static_cast<IOleClientSite*>(this);
     } else if (IsEqualIID(riid, IID_IServiceProvider) && services) {
       *out = static_cast<IServiceProvider*>(this);
-    } else if (IsEqualIID(riid, IID_IOleContainer) && offer_container) {
-      *out = static_cast<IOleContainer*>(this);
-    } else if (IsEqualIID(riid, IID_IHTMLDocument2) && offer_document) {
-      return document.Query(riid, out);
     } else {
       return E_NOINTERFACE;
     }
@@ -151,17 +154,13 @@ class StandInSite final : public IOleClientSite, public IServiceProvider, public
     return E_NOTIMPL;
   }
   STDMETHODIMP GetContainer(IOleContainer** container) override {
-    return QueryInterface(IID_IOleContainer, reinterpret_cast<void**>(container));
+    *container = nullptr;
+    return offer_container ? document.Query(IID_IOleContainer, reinterpret_cast<void**>(container))
+                           : E_NOINTERFACE;
   }
   STDMETHODIMP ShowObject() override { return S_OK; }
   STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
   STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-  STDMETHODIMP ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP EnumObjects(DWORD, IEnumUnknown**) override { return E_NOTIMPL; }
-  STDMETHODIMP LockContainer(BOOL) override { return S_OK; }
 };
 
 // --- what the configured list allows ----------------------------------------------------
@@ -336,7 +335,7 @@ TEST_F(ObjectSafetyTest, PageComesFromTheBrowserFirstElseTheDocument) {
     site_.services = c.services;
     site_.offer_browser = c.browser;
     site_.offer_container = c.container;
-    site_.offer_document = c.document;
+    site_.document.answers = c.document;
     site_.security = c.security ? security_.Get() : nullptr;
     site_.browser.answer = c.browser_answer;
     site_.browser.url = c.browser_url;
