@@ -45,10 +45,12 @@ ControlObject::ControlObject(IUnknown* outer)
 }
 
 ControlObject::~ControlObject() {
+  // The window goes first, while every interface group it may call into still stands.
+  window_.Close();
   marshaler_.Reset();
   UnlockModule();
-  // The members go in reverse order: the window (while the facade it detaches from still
-  // stands), the container's site objects, then the facade with its items and sinks.
+  // The members then go in reverse order: the groups, the container's site objects, then
+  // the facade with its items and sinks.
 }
 
 HRESULT ControlObject::FinalConstruct() {

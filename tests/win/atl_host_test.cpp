@@ -31,14 +31,6 @@ BOOL CALLBACK CollectView(HWND hwnd, LPARAM data) {
   return TRUE;
 }
 
-// `window`'s rectangle in the client coordinates of `host`.
-RECT RectIn(HWND window, HWND host) {
-  RECT r{};
-  EXPECT_TRUE(GetWindowRect(window, &r));
-  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 bool Inside(const RECT& inner, const RECT& outer) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
          inner.bottom <= outer.bottom && inner.right > inner.left && inner.bottom > inner.top;
@@ -93,8 +85,8 @@ class AtlHost : public ::testing::Test {
   void ExpectLaidOutInsideTheHost() {
     RECT client{};
     ASSERT_TRUE(GetClientRect(host_, &client));
-    const RECT tabs = RectIn(views_.tabs, host_);
-    const RECT tree = RectIn(views_.tree, host_);
+    const RECT tabs = RectIn(host_, views_.tabs);
+    const RECT tree = RectIn(host_, views_.tree);
     EXPECT_TRUE(Inside(tabs, client));
     EXPECT_TRUE(Inside(tree, client));
     EXPECT_LE(tabs.bottom, tree.top + 4) << "the tree lies below the tab strip";
@@ -112,11 +104,11 @@ class AtlHost : public ::testing::Test {
 
 TEST_F(AtlHost, LaysItselfOutInsideTheHostAndFollowsItsSize) {
   ExpectLaidOutInsideTheHost();
-  const RECT before = RectIn(views_.tree, host_);
+  const RECT before = RectIn(host_, views_.tree);
   ASSERT_TRUE(SetWindowPos(host_, nullptr, 0, 0, 260, 180, SWP_NOMOVE | SWP_NOZORDER));
   Settle();
   ExpectLaidOutInsideTheHost();
-  EXPECT_LT(RectIn(views_.tree, host_).right, before.right);
+  EXPECT_LT(RectIn(host_, views_.tree).right, before.right);
 }
 
 TEST_F(AtlHost, ShowsItemsFedThroughTheHostAndATabClickSwitchesTheTree) {

@@ -20,14 +20,6 @@ constexpr int kTabsId = 201;
 constexpr int kTreeId = 202;
 constexpr DWORD kMiscStatus = 131473;
 
-// `window`'s rectangle in `parent`'s client coordinates.
-RECT RectIn(HWND parent, HWND window) {
-  RECT r{};
-  EXPECT_TRUE(GetWindowRect(window, &r));
-  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }

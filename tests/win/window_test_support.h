@@ -61,6 +61,14 @@ class HostWindow {
   HWND hwnd_ = nullptr;
 };
 
+// `window`'s rectangle in `parent`'s client coordinates.
+inline RECT RectIn(HWND parent, HWND window) {
+  RECT r{};
+  EXPECT_TRUE(GetWindowRect(window, &r));
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 // Dispatches every message waiting for this thread, posted work included.
 inline void PumpMessages() {
   MSG msg;
