@@ -118,7 +118,22 @@ void ClearIfNone(ItemText& field) {
 
 std::int32_t ZeroAbove(std::int32_t value, std::int32_t limit) { return value > limit ? 0 : value; }
 
-void Apply(Record& record, Key key, std::string_view value) {
+// Notes the bound applied to `key`'s value, replacing an earlier note of the same key.
+void NoteCut(RecordReport* report, std::string_view key, std::int32_t given, std::int32_t kept) {
+  if (report == nullptr) return;
+  std::erase_if(report->cuts, [key](const RecordReport::Cut& cut) { return cut.key == key; });
+  if (given != kept) report->cuts.push_back({key, given, kept});
+}
+
+// A number key's value with the bound that the key applies at once (the rest apply when
+// the record is stored).
+std::int32_t Bounded(RecordReport* report, std::string_view key, std::int32_t given,
+                     std::int32_t kept) {
+  NoteCut(report, key, given, kept);
+  return kept;
+}
+
+void Apply(Record& record, Key key, std::string_view value, RecordReport* report) {
   switch (key) {
     case Key::kTab:
       record.Tab.append(value);
@@ -145,18 +160,24 @@ void Apply(Record& record, Key key, std::string_view value) {
       break;
     case Key::kLevel: {
       const std::int32_t level = ParseNumber(value);
-      record.Level = level > kMaxRecordLevel ? kMaxRecordLevel : level;
+      record.Level = Bounded(report, "LEVEL", level, std::min(level, kMaxRecordLevel));
       break;
     }
     case Key::kPic:
       record.Cpic = record.Opic = ParseNumber(value);
+      NoteCut(report, "OPIC", 0, 0);  // both pictures replaced; PIC is bounded when stored
+      NoteCut(report, "CPIC", 0, 0);
       break;
-    case Key::kOpic:
-      record.Opic = ZeroAbove(ParseNumber(value), kMaxPicture);
+    case Key::kOpic: {
+      const std::int32_t pic = ParseNumber(value);
+      record.Opic = Bounded(report, "OPIC", pic, ZeroAbove(pic, kMaxPicture));
       break;
-    case Key::kCpic:
-      record.Cpic = ZeroAbove(ParseNumber(value), kMaxPicture);
+    }
+    case Key::kCpic: {
+      const std::int32_t pic = ParseNumber(value);
+      record.Cpic = Bounded(report, "CPIC", pic, ZeroAbove(pic, kMaxPicture));
       break;
+    }
     case Key::kTag:
       record.Tag.append(value);
       break;
@@ -169,9 +190,11 @@ void Apply(Record& record, Key key, std::string_view value) {
     case Key::kSelect:
       if (ParseNumber(value) != 0) record.Flags |= kFlagSelect;
       break;
-    case Key::kOverlay:
-      record.OverlayPic = ZeroAbove(ParseNumber(value), kMaxOverlay);
+    case Key::kOverlay: {
+      const std::int32_t overlay = ParseNumber(value);
+      record.OverlayPic = Bounded(report, "OVERLAY", overlay, ZeroAbove(overlay, kMaxOverlay));
       break;
+    }
     case Key::kEnable:
       record.ItemEnabled = ParseNumber(value) != 0 ? 1 : 0;
       break;
@@ -200,13 +223,14 @@ std::int32_t ParseNumber(std::string_view value) {
   return static_cast<std::int32_t>(number);
 }
 
-Record ParseRecord(std::string_view text, char delimiter) {
+Record ParseRecord(std::string_view text, char delimiter, RecordReport* report) {
   Record record;
   std::size_t pos = 0;
   while (pos < text.size()) {
     if (IsEndRecord(text.substr(pos))) {
       Record end;  // whatever the record gave before is dropped
       end.End = true;
+      if (report != nullptr) report->cuts.clear();
       return end;
     }
     // Every key is tried once at each place, in order: after a value, the keys that come
@@ -219,7 +243,8 @@ Record ParseRecord(std::string_view text, char delimiter) {
       while (pos < text.size() && text[pos] == ' ') ++pos;
       std::size_t end = text.find(delimiter, pos);
       if (end == std::string_view::npos) end = text.size();
-      Apply(record, key.key, text.substr(pos, end - pos));
+      Apply(record, key.key, text.substr(pos, end - pos), report);
+      if (report != nullptr) report->keys_found = true;
       pos = end;
       from = std::size_t{k} + 1;
     }
@@ -231,34 +256,64 @@ Record ParseRecord(std::string_view text, char delimiter) {
 
 namespace {
 
+// Notes in the report (when there is one) why a record is refused and what it gave.
+void NoteRefusal(RecordReport* report, const Record& record, bool missing_tab, bool missing_text) {
+  if (report == nullptr) return;
+  report->outcome = RecordReport::Outcome::kRefused;
+  report->missing_tab = missing_tab;
+  report->missing_text = missing_text;
+  report->tab = std::string_view(record.Tab);
+  report->id = std::string_view(record.ID);
+  report->parent = std::string_view(record.Parent);
+}
+
 // Everything AddItemRecord does after the parse.
 // Takes the record's texts over.
-void StoreRecord(Store& store, Record& record) {
+void StoreRecord(Store& store, Record& record, RecordReport* report = nullptr) {
   if (record.End) {
+    if (report != nullptr) report->outcome = RecordReport::Outcome::kEnd;
     if (store.ViewReady()) store.Views().RebuildTree(0);
     store.Views().AdjustBusy(-1);
     return;
   }
 
-  ItemText id = std::move(record.ID);
-  if (id.empty()) id = "ID" + std::to_string(store.NextSeq());
-
   // What the display style needs; a refused record leaves no trace.
+  const bool no_tab = record.Tab.empty();
+  const bool no_text = record.Text.empty();
   switch (store.DisplayStyle()) {
     case kDisplayTabsOnly:
-      if (record.Tab.empty()) return;
-      if (record.Text.empty()) record.Text = id;
+      if (no_tab) return NoteRefusal(report, record, true, false);
       break;
     case kDisplayTreeOnly:
-      if (record.Text.empty()) return;
-      if (record.Tab.empty()) record.Tab = "Hidden";
+      if (no_text) return NoteRefusal(report, record, false, true);
+      if (no_tab) record.Tab = "Hidden";
       break;
     default:
-      if (record.Tab.empty() || record.Text.empty()) return;
+      if (no_tab || no_text) return NoteRefusal(report, record, no_tab, no_text);
       break;
   }
   // Seq values used up: the record is refused like any other (before a tab is made).
-  if (store.NextSeq() == std::numeric_limits<Seq>::max()) return;
+  if (store.NextSeq() == std::numeric_limits<Seq>::max()) {
+    NoteRefusal(report, record, false, false);
+    if (report != nullptr) report->outcome = RecordReport::Outcome::kSeqsUsedUp;
+    return;
+  }
+
+  const bool no_id = record.ID.empty();
+  ItemText id = std::move(record.ID);
+  if (no_id) id = "ID" + std::to_string(store.NextSeq());
+  if (store.DisplayStyle() == kDisplayTabsOnly && no_text) record.Text = id;
+  if (report != nullptr) {
+    report->id_generated = no_id;
+    report->text_from_id = store.DisplayStyle() == kDisplayTabsOnly && no_text;
+    report->tab_defaulted = store.DisplayStyle() == kDisplayTreeOnly && no_tab;
+    // PIC is the one picture key not bounded as it is read.
+    if (record.Cpic > kMaxPicture) NoteCut(report, "PIC", record.Cpic, 0);
+    if (record.Opic > kMaxPicture && record.Opic != record.Cpic) {
+      report->cuts.push_back({"PIC", record.Opic, 0});
+    }
+    if (record.TabPic > kMaxPicture) NoteCut(report, "TABPIC", record.TabPic, 0);
+  }
 
   record.Opic = ZeroAbove(record.Opic, kMaxPicture);
   record.Cpic = ZeroAbove(record.Cpic, kMaxPicture);
@@ -277,9 +332,11 @@ void StoreRecord(Store& store, Record& record) {
   if (!parent.empty()) {
     if (parent == id) {
       parent.clear();
+      if (report != nullptr) report->parent_was_own_id = true;
     } else if (const Item* found = store.FindItemById(parent)) {
       // No upper bound; the Level property may have stored anything, so wrap, not overflow.
       level = static_cast<std::int32_t>(static_cast<std::uint32_t>(found->Level) + 1u);
+      if (report != nullptr) report->parent_found = true;
     }
   } else if (level >= 0) {
     // A record's Level is at most 9 here, so the slot exists.
@@ -304,6 +361,10 @@ void StoreRecord(Store& store, Record& record) {
   // the host) finds the new item by its Seq.
   const Seq seq = store.AppendItem(std::move(id), std::move(parent), tab_index, std::move(fields));
   if (seq == kNoSeq) return;
+  if (report != nullptr) {
+    report->outcome = RecordReport::Outcome::kStored;
+    report->seq = seq;
+  }
 
   if (tab_index == store.CurrentTab() && !store.RebuildPending()) {
     if (store.ViewReady()) {
@@ -316,9 +377,9 @@ void StoreRecord(Store& store, Record& record) {
 
 }  // namespace
 
-void AddItemRecord(Store& store, std::string_view text) {
-  Record record = ParseRecord(text, store.DelimiterChar());
-  StoreRecord(store, record);
+void AddItemRecord(Store& store, std::string_view text, RecordReport* report) {
+  Record record = ParseRecord(text, store.DelimiterChar(), report);
+  StoreRecord(store, record, report);
 }
 
 void AddItem(Store& store, std::string_view text) {

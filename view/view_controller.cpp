@@ -11,7 +11,6 @@ namespace view {
 namespace {
 constexpr std::uint32_t kBoldExpanded = node::kStateBold | node::kStateExpanded;
 constexpr std::uint32_t kRefreshStateMask = node::kStateOverlayMask | kBoldExpanded;
-constexpr std::int32_t kHiddenLevel = 10;
 constexpr int kRebuildLookAhead = 8;  // items; enough to cover a memory access
 
 std::uint32_t OverlayState(std::int32_t overlay) {

@@ -44,6 +44,10 @@
 
 namespace view {
 
+// A rebuild leaves out the items of this Level and deeper (a record's LEVEL stops at 9,
+// but a Parent chain or the Level property goes further).
+inline constexpr std::int32_t kHiddenLevel = 10;
+
 // DISPIDs of the stock properties, as the frame's stock write hook receives them.
 inline constexpr std::int32_t kDispIdEnabled = -514;
 inline constexpr std::int32_t kDispIdTabStop = -516;

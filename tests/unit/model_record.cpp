@@ -496,4 +496,100 @@ TEST(AddItemList, DelimiterChangedWhileStoringALineAppliesToTheNext) {
   EXPECT_EQ(store.ItemCount(), 2);  // the last line has no text under ';'
 }
 
+// ---- RecordReport: what a record did, noted without changing what is stored ----------------
+
+struct ReportCase {
+  const char* record;
+  std::int32_t display_style;
+  model::RecordReport::Outcome outcome;
+  std::string cuts;  // "KEY given>kept" joined by spaces
+  bool missing_tab, missing_text, keys_found;
+};
+
+std::string CutsOf(const model::RecordReport& report) {
+  std::string out;
+  for (const auto& cut : report.cuts) {
+    if (!out.empty()) out += ' ';
+    out += std::string(cut.key) + " " + std::to_string(cut.given) + ">" + std::to_string(cut.kept);
+  }
+  return out;
+}
+
+TEST(RecordReport, NotesOutcomeReasonAndTheBoundsThatApplied) {
+  using Outcome = model::RecordReport::Outcome;
+  const ReportCase cases[] = {
+      {"TAB:A,TEXT:a", 0, Outcome::kStored, "", false, false, true},
+      {"TEXT:a", 0, Outcome::kRefused, "", true, false, true},
+      {"TAB:A", 0, Outcome::kRefused, "", false, true, true},
+      {"ID:x", 0, Outcome::kRefused, "", true, true, true},
+      {"stray words", 0, Outcome::kRefused, "", true, true, false},
+      {"TAB:A", 1, Outcome::kStored, "", false, false, true},
+      {"TAB:A", 2, Outcome::kRefused, "", false, true, true},
+      {"TAB:A,TEXT:a,END", 0, Outcome::kEnd, "", false, false, true},
+      {"TAB:A,TEXT:a,LEVEL:12,OPIC:60,CPIC:-3,OVERLAY:9,TABPIC:99", 0, Outcome::kStored,
+       "LEVEL 12>9 OPIC 60>0 OVERLAY 9>0 TABPIC 99>0", false, false, true},
+      // A later value of a field replaces the note; PIC is bounded when stored.
+      {"TAB:A,TEXT:a,OPIC:60,OPIC:3,LEVEL:20,LEVEL:2", 0, Outcome::kStored, "", false, false, true},
+      {"TAB:A,TEXT:a,OPIC:60,PIC:70", 0, Outcome::kStored, "PIC 70>0", false, false, true},
+      {"TAB:A,TEXT:a,PIC:70,CPIC:1", 0, Outcome::kStored, "PIC 70>0", false, false, true},
+  };
+  for (const ReportCase& c : cases) {
+    SCOPED_TRACE(c.record);
+    Store reported;
+    Store plain;
+    reported.SetDisplayStyle(c.display_style);
+    plain.SetDisplayStyle(c.display_style);
+    model::RecordReport report;
+    model::AddItemRecord(reported, c.record, &report);
+    model::AddItemRecord(plain, c.record);
+    EXPECT_EQ(report.outcome, c.outcome);
+    EXPECT_EQ(CutsOf(report), c.cuts);
+    EXPECT_EQ(report.missing_tab, c.missing_tab);
+    EXPECT_EQ(report.missing_text, c.missing_text);
+    EXPECT_EQ(report.keys_found, c.keys_found);
+    EXPECT_EQ(report.seq, c.outcome == Outcome::kStored ? 0 : model::kNoSeq);
+    // The report changes nothing of what is stored.
+    ASSERT_EQ(reported.ItemCount(), plain.ItemCount());
+    EXPECT_EQ(reported.TabCount(), plain.TabCount());
+    if (plain.ItemCount() == 1) {
+      const std::string id(plain.FindItemPtr(0)->ID());
+      EXPECT_EQ(model::ItemString(reported, id), model::ItemString(plain, id));
+    }
+  }
+}
+
+TEST(RecordReport, NotesDefaultsParentsAndWhatARefusedRecordGave) {
+  Store store;
+  model::RecordReport report;
+  model::AddItemRecord(store, "TAB:A,TEXT:a,ID:a", &report);
+  EXPECT_FALSE(report.id_generated);
+  report = {};
+  model::AddItemRecord(store, "TAB:A,TEXT:b,PARENT:a", &report);
+  EXPECT_TRUE(report.id_generated);
+  EXPECT_TRUE(report.parent_found);
+  report = {};
+  model::AddItemRecord(store, "TAB:A,TEXT:c,ID:c,PARENT:c", &report);
+  EXPECT_TRUE(report.parent_was_own_id);
+  EXPECT_FALSE(report.parent_found);
+  report = {};
+  model::AddItemRecord(store, "TAB:A,TEXT:d,PARENT:later", &report);
+  EXPECT_FALSE(report.parent_found);
+  report = {};
+  model::AddItemRecord(store, "TAB:T,ID:x,PARENT:p", &report);
+  EXPECT_EQ(report.outcome, model::RecordReport::Outcome::kRefused);
+  EXPECT_EQ(report.tab, "T");
+  EXPECT_EQ(report.id, "x");
+  EXPECT_EQ(report.parent, "p");
+
+  store.SetDisplayStyle(model::kDisplayTabsOnly);
+  report = {};
+  model::AddItemRecord(store, "TAB:A", &report);
+  EXPECT_TRUE(report.text_from_id);
+  store.SetDisplayStyle(model::kDisplayTreeOnly);
+  report = {};
+  model::AddItemRecord(store, "TEXT:t", &report);
+  EXPECT_TRUE(report.tab_defaulted);
+  EXPECT_FALSE(report.text_from_id);
+}
+
 }  // namespace
