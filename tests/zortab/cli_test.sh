@@ -2,11 +2,12 @@
 # The zortab program on the fixtures of this folder and on hostile input made here:
 # exit codes, the findings of `check` in both forms, the trees of `show`, and that binary
 # data, NULs, stray bytes and a 100 MB line neither crash it nor make it hold much more
-# than the input. Usage: cli_test.sh ZORTAB FIXTURES WORKDIR
+# than the input. Usage: cli_test.sh ZORTAB FIXTURES WORKDIR [EXAMPLES]
 set -u
 zortab=$1
 fixtures=$2
 work=$3
+examples=${4:-}
 rm -rf "$work" && mkdir -p "$work" || exit 1
 failures=0
 checks=0
@@ -103,6 +104,13 @@ expect_line "$out" '                  deep9  [ID "d9"]'
 expect_line "$out" '  not shown: "deep10" [ID "d10", level 10]'
 expect_exit 0 "$zortab" check "$work/deep.txt"
 expect_line "$out" 'deep.txt:11: warning: level 10: a rebuild of the tree does not show'
+
+# The shipped sample page: every record stored, and every tab shown.
+if [ -n "$examples" ] && [ -f "$examples/catalogue.html" ]; then
+  expect_exit 0 "$zortab" check "$examples/catalogue.html"
+  expect_exit 0 "$zortab" show "$examples/catalogue.html"
+  expect_line "$out" 'tab 0 '
+fi
 
 # ---- errors --------------------------------------------------------------------------------
 expect_exit 2 "$zortab" check "$work/missing.txt"
