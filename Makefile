@@ -1,8 +1,8 @@
-# The two commands of the README: `make test` and `make demo`.
+# The commands of the README: `make test`, `make demo` and `make dist`.
 JOBS ?= 2
 WINDOWS_PRESETS := windows-x64 windows-x86
 
-.PHONY: test bootstrap native windows bench bench-win fuzz demo clean
+.PHONY: test bootstrap native windows bench bench-win fuzz demo dist clean
 
 test: bootstrap native windows bench
 
@@ -44,10 +44,23 @@ fuzz:
 	build/fuzz/fuzz/persist_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  build/fuzz/corpus-persist fuzz/corpus/persist
 
+# The control in the demo container on examples/catalogue.html: prints the events of a
+# short walk and writes build/demo.png.
 demo: bootstrap
 	cmake --preset windows-x64 >/dev/null
-	cmake --build --preset windows-x64 -j $(JOBS) --target ZorTabList
-	./tools/demo/run-demo.sh build/windows-x64
+	cmake --build --preset windows-x64 -j $(JOBS) --target ZorTabList demo_container
+	./tools/demo/run-demo.sh build/windows-x64 build/demo.png
+
+# build/dist/: the zip (both controls, type library, header, GUIDs, examples, reference,
+# licence, checksums) and the installer, made by the windows-x64 build (which brings the
+# windows-x86 control up to date itself).
+dist: bootstrap
+	cmake --preset windows-x64 >/dev/null
+	cmake --build --preset windows-x64 -j $(JOBS) --target zortab_dist
+	rm -rf build/dist && mkdir -p build/dist
+	cp build/windows-x64/dist/ZorTabList-*.zip build/windows-x64/dist/ZorTabList-*-setup.exe \
+	  build/windows-x64/dist/SHA256SUMS build/dist/
+	@ls -l build/dist
 
 clean:
 	rm -rf build

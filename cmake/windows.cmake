@@ -21,18 +21,19 @@ set(ZORTAB_RES ${CMAKE_SOURCE_DIR}/resources)
 set(ZORTAB_GEN ${CMAKE_BINARY_DIR}/resources)
 set(ZORTAB_CHECKS ${CMAKE_SOURCE_DIR}/cmake/windows-checks.cmake)
 file(MAKE_DIRECTORY ${ZORTAB_GEN})
+include(${CMAKE_SOURCE_DIR}/cmake/version.cmake)
 
 # --- Type library, header and GUIDs -------------------------------------------------
 set(ZORTAB_TLB ${ZORTAB_GEN}/ZorTabList.tlb)
 set(ZORTAB_IDL_OUTPUTS ${ZORTAB_TLB} ${ZORTAB_GEN}/ZorTabList.h ${ZORTAB_GEN}/ZorTabList_i.c)
 add_custom_command(
   OUTPUT ${ZORTAB_IDL_OUTPUTS}
-  COMMAND ${ZORTAB_WIDL} ${ZORTAB_WIDL_FLAGS} -I/usr/include/wine/wine/windows
+  COMMAND ${ZORTAB_WIDL} ${ZORTAB_WIDL_FLAGS} -I/usr/include/wine/wine/windows -I${ZORTAB_GEN}
           -h -H ZorTabList.h -t -T ZorTabList.tlb -u -U ZorTabList_i.c
           ${ZORTAB_RES}/ZorTabList.idl
   COMMAND ${CMAKE_COMMAND} -DMODE=tlb -DTOOL=${ZORTAB_WINEDUMP} -DFILE=${ZORTAB_TLB}
           -DSYSKIND=${ZORTAB_SYSKIND} -P ${ZORTAB_CHECKS}
-  DEPENDS ${ZORTAB_RES}/ZorTabList.idl ${ZORTAB_CHECKS}
+  DEPENDS ${ZORTAB_RES}/ZorTabList.idl ${ZORTAB_CHECKS} ${ZORTAB_GEN}/zortab_version.h
   WORKING_DIRECTORY ${ZORTAB_GEN}
   COMMENT "widl: ZorTabList.tlb, ZorTabList.h, ZorTabList_i.c (${ZORTAB_SYSKIND})"
   VERBATIM)
@@ -94,7 +95,8 @@ zortab_windows_lib(zortab_com control/com zortab_control zortab_win32)
 # The registration script is embedded when it exists.
 set(ZORTAB_RGS ${ZORTAB_RES}/ZorTabList.rgs)
 set(ZORTAB_RC ${ZORTAB_RES}/ZorTabList.rc)
-set(ZORTAB_RC_DEPENDS ${ZORTAB_TLB} ${ZORTAB_BITMAPS} ${ZORTAB_RES}/resource.h ${ZORTAB_RGS})
+set(ZORTAB_RC_DEPENDS ${ZORTAB_TLB} ${ZORTAB_BITMAPS} ${ZORTAB_RES}/resource.h ${ZORTAB_RGS}
+    ${ZORTAB_GEN}/zortab_version.h)
 set_source_files_properties(${ZORTAB_RC} PROPERTIES OBJECT_DEPENDS "${ZORTAB_RC_DEPENDS}")
 
 add_library(ZorTabList SHARED ${CMAKE_SOURCE_DIR}/cmake/empty.cpp ${ZORTAB_RC}
@@ -239,3 +241,8 @@ if(TARGET rebuild_win_bench)
     COMMENT "rebuild_win_bench under Wine (${ZORTAB_WINEARCH}), medians to ${ZORTAB_BENCH_WIN_JSON}"
     VERBATIM)
 endif()
+
+# --- The demo container, and the distribution: the example C++ client, the zip, the
+# installer and its round trip -----------------------------------------------------------
+include(${CMAKE_SOURCE_DIR}/tools/demo/demo.cmake)
+include(${CMAKE_SOURCE_DIR}/packaging/dist.cmake)

@@ -1,5 +1,6 @@
-# Script clients: every tests/scripts/*.vbs and *.js is one CTest test, run by cscript in
-# the build's Wine prefix against the registered control. Included by cmake/windows.cmake.
+# Script clients: every tests/scripts/*.vbs and *.js, and the shipped examples/*.vbs and
+# *.js, is one CTest test, run by cscript in the build's Wine prefix against the
+# registered control. Included by cmake/windows.cmake.
 #
 # Wine's cscript exits 0 on an uncaught script error and prints nothing, so a run passes
 # only on the line each script prints after all of its expected checks have held.
@@ -7,7 +8,8 @@ if(NOT ZORTAB_WINE_REGISTRATION)
   return()
 endif()
 file(GLOB ZORTAB_SCRIPT_CLIENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/scripts/*.vbs
-     ${CMAKE_SOURCE_DIR}/tests/scripts/*.js)
+     ${CMAKE_SOURCE_DIR}/tests/scripts/*.js ${CMAKE_SOURCE_DIR}/examples/*.vbs
+     ${CMAKE_SOURCE_DIR}/examples/*.js)
 foreach(script ${ZORTAB_SCRIPT_CLIENTS})
   get_filename_component(name ${script} NAME)
   # cscript takes an argument starting with "/" for a switch: pass a drive path.
