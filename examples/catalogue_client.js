@@ -31,7 +31,8 @@ try {
 
   // Every item in the order it was added.
   var ids = [];
-  for (var id = tl.GetFirstItem(); id !== "" && ids.length < 10; id = tl.GetNextItem()) ids.push(id);
+  // GetFirstItem and GetNextItem are properties: read without parentheses.
+  for (var id = tl.GetFirstItem; id !== "" && ids.length < 10; id = tl.GetNextItem) ids.push(id);
   same(ids.join(" "), "srv mail prn tel", "item walk");
 
   tl.DeleteItem("mail");
