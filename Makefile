@@ -1,6 +1,8 @@
 # The commands of the README: `make test`, `make demo` and `make dist`.
 JOBS ?= 2
 WINDOWS_PRESETS := windows-x64 windows-x86
+# The x64 build that `make demo` and `make dist` use.
+X64_BUILD ?= build/windows-x64
 
 .PHONY: test bootstrap native windows bench bench-win fuzz demo dist clean
 
@@ -47,19 +49,19 @@ fuzz:
 # The control in the demo container on examples/catalogue.html: prints the events of a
 # short walk and writes build/demo.png.
 demo: bootstrap
-	cmake --preset windows-x64 >/dev/null
-	cmake --build --preset windows-x64 -j $(JOBS) --target ZorTabList demo_container
-	./tools/demo/run-demo.sh build/windows-x64 build/demo.png
+	cmake --preset windows-x64 -B $(X64_BUILD) >/dev/null
+	cmake --build $(X64_BUILD) -j $(JOBS) --target ZorTabList demo_container
+	./tools/demo/run-demo.sh $(X64_BUILD) build/demo.png
 
 # build/dist/: the zip (both controls, type library, header, GUIDs, examples, reference,
 # licence, checksums) and the installer, made by the windows-x64 build (which brings the
 # windows-x86 control up to date itself).
 dist: bootstrap
-	cmake --preset windows-x64 >/dev/null
-	cmake --build --preset windows-x64 -j $(JOBS) --target zortab_dist
+	cmake --preset windows-x64 -B $(X64_BUILD) >/dev/null
+	cmake --build $(X64_BUILD) -j $(JOBS) --target zortab_dist
 	rm -rf build/dist && mkdir -p build/dist
-	cp build/windows-x64/dist/ZorTabList-*.zip build/windows-x64/dist/ZorTabList-*-setup.exe \
-	  build/windows-x64/dist/SHA256SUMS build/dist/
+	cp $(X64_BUILD)/dist/ZorTabList-*.zip $(X64_BUILD)/dist/ZorTabList-*-setup.exe \
+	  $(X64_BUILD)/dist/SHA256SUMS build/dist/
 	@ls -l build/dist
 
 clean:

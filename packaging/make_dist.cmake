@@ -30,7 +30,9 @@ foreach(f ${files})
 endforeach()
 file(WRITE ${stage}/SHA256SUMS "${sums}")
 
-file(REMOVE ${OUT}/${name}.zip ${OUT}/${name}-setup.exe)
+# Those of an earlier version go too: `make dist` copies what it finds.
+file(GLOB earlier ${OUT}/ZorTabList-*.zip ${OUT}/ZorTabList-*-setup.exe)
+file(REMOVE ${earlier})
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${OUT}/${name}.zip --format=zip ${name}
                 WORKING_DIRECTORY ${OUT}/stage RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
