@@ -135,6 +135,23 @@ class StackUnknown {
   LONG references_ = 1;
 };
 
+// IDispatch for callers that go by DISPID only: no type information, no names.
+class DispatchByDispid : public IDispatch {
+ public:
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    if (n == nullptr) return E_POINTER;
+    *n = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return DISP_E_UNKNOWNNAME;
+  }
+};
+
 // The page's parameters as a property bag: every value is text, changed to the type the
 // control asks for.
 class ParamBag final : public IPropertyBag, StackUnknown {
@@ -197,7 +214,7 @@ std::wstring Show(VARIANT& arg) {
 
 // Prints every event of the control; answers tip requests with the item's Tag, as the
 // sample page's script does.
-class EventPrinter final : public IDispatch, StackUnknown {
+class EventPrinter final : public DispatchByDispid, StackUnknown {
  public:
   IZorTabbedList* control = nullptr;
   int count = 0;
@@ -215,18 +232,6 @@ class EventPrinter final : public IDispatch, StackUnknown {
   }
   STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
   STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    if (n == nullptr) return E_POINTER;
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
-  }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                       UINT*) override {
     ++count;
@@ -256,7 +261,7 @@ class EventPrinter final : public IDispatch, StackUnknown {
 class Site final : public IOleClientSite,
                    public IOleInPlaceSite,
                    public IOleInPlaceFrame,
-                   public IDispatch,
+                   public DispatchByDispid,
                    StackUnknown {
  public:
   HWND frame = nullptr;
@@ -345,19 +350,7 @@ class Site final : public IOleClientSite,
   STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
   STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
-  // IDispatch: the ambient properties
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    if (n == nullptr) return E_POINTER;
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
-  }
+  // IDispatch (Invoke): the ambient properties
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                       UINT*) override {
     if (!(flags & DISPATCH_PROPERTYGET) || result == nullptr || id != DISPID_AMBIENT_USERMODE) {
