@@ -22,7 +22,12 @@ if(NOT ZORTAB_DIST)
   return()
 endif()
 find_program(ZORTAB_MAKENSIS makensis REQUIRED)
-set(ZORTAB_X86_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/windows-x86 CACHE PATH
+# By default the x86 build beside this one: build/windows-x64 takes build/windows-x86.
+string(REGEX REPLACE "x64$" "x86" zortab_x86_build "${CMAKE_BINARY_DIR}")
+if(zortab_x86_build STREQUAL CMAKE_BINARY_DIR)
+  set(zortab_x86_build ${CMAKE_BINARY_DIR}/x86)
+endif()
+set(ZORTAB_X86_BUILD_DIR ${zortab_x86_build} CACHE PATH
     "The windows-x86 build whose DLL goes into the distribution (configured when missing)")
 
 # The x86 control: configured on first use, brought up to date on every build (a no-op
