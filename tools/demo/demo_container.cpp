@@ -401,24 +401,14 @@ bool ClickAt(POINT screen) {
   return SendInput(2, in, sizeof(INPUT)) == 2;
 }
 
+// The first window of class `class_name` below `parent`, at any depth.
 HWND FindChild(HWND parent, const char* class_name) {
-  struct Search {
-    const char* name;
-    HWND found;
-  } search{class_name, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        char name[64] = {};
-        if (GetClassNameA(hwnd, name, sizeof name) > 0 && lstrcmpiA(name, s->name) == 0) {
-          s->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  if (HWND direct = FindWindowExA(parent, nullptr, class_name, nullptr)) return direct;
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (HWND found = FindChild(child, class_name)) return found;
+  }
+  return nullptr;
 }
 
 // The shown node whose label is `text`, searched depth first through expanded nodes.
