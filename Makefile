@@ -4,9 +4,9 @@ WINDOWS_PRESETS := windows-x64 windows-x86
 # The x64 build that `make demo` and `make dist` use.
 X64_BUILD ?= build/windows-x64
 
-.PHONY: test bootstrap native windows bench bench-win fuzz demo dist clean
+.PHONY: test bootstrap native windows bench bench-win fuzz fuzz-brief demo dist clean
 
-test: bootstrap native windows bench
+test: bootstrap native windows bench fuzz-brief
 
 bootstrap:
 	@./cmake/bootstrap.sh
@@ -35,16 +35,20 @@ bench-win: bootstrap
 	cmake --preset windows-x64 >/dev/null
 	cmake --build --preset windows-x64 -j $(JOBS) --target run_bench_win
 
-# The libFuzzer programs (clang; the native build replays their seed corpus as a test).
-# New inputs go to build/fuzz/corpus-persist; the seeds in fuzz/corpus are only read.
-FUZZ_SECONDS ?= 60
-fuzz:
-	@command -v clang++ >/dev/null || { echo "make fuzz: clang++ is not installed"; exit 1; }
+# The libFuzzer programs (clang; the native build replays their seed corpora as tests):
+# each runs for FUZZ_SECONDS over build/fuzz/corpus-<name> and the seeds in
+# fuzz/corpus/<name> (only read), prints its summary and fails the target on any finding
+# (written to build/fuzz/findings). `make test` runs each briefly so that none can rot.
+FUZZ_SECONDS ?= 600
+FUZZ_BRIEF_SECONDS ?= 30
+FUZZ_PROGRAMS := persist record reg_script sites facade differential
+fuzz: bootstrap
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j $(JOBS)
-	mkdir -p build/fuzz/corpus-persist
-	build/fuzz/fuzz/persist_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  build/fuzz/corpus-persist fuzz/corpus/persist
+	./fuzz/run-fuzz.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_PROGRAMS)
+
+fuzz-brief:
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_BRIEF_SECONDS)
 
 # The control in the demo container on examples/catalogue.html: prints the events of a
 # short walk and writes build/demo.png.

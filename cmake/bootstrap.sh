@@ -5,7 +5,7 @@ set -euo pipefail
 
 native=(cmake ninja-build make g++ clang-format googletest libgtest-dev libgmock-dev libbenchmark-dev
         g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev
-        wine64 wine64-tools xvfb xauth python3 nsis imagemagick)
+        wine64 wine64-tools xvfb xauth python3 nsis imagemagick clang libclang-rt-14-dev)
 foreign=(wine32:i386)
 
 SUDO=""

@@ -79,13 +79,24 @@ add_custom_command(
   VERBATIM)
 add_custom_target(zortab_dist ALL DEPENDS ${ZORTAB_ZIP} ${ZORTAB_SETUP})
 
-# Install, check, use and uninstall in a fresh 64-bit prefix of its own, with the
-# launcher's conventions (private prefix in the build tree, its own Xvfb, timeouts).
+# Install, check, use and uninstall in a fresh prefix of its own, with the launcher's
+# conventions (private prefix in the build tree, its own Xvfb, timeouts): 64-bit Windows
+# with both controls, and 32-bit Windows with the x86 one.
 set(ZORTAB_IDENTITIES CLSID={5C2E9A6E-3D7B-11D2-8E4F-0060B3A1C7D2}
     LIBID={5C2E9A61-3D7B-11D2-8E4F-0060B3A1C7D2} IID={5C2E9A6D-3D7B-11D2-8E4F-0060B3A1C7D2})
-add_test(NAME installer_round_trip
-  COMMAND bash ${CMAKE_SOURCE_DIR}/packaging/installer_test.sh
-          ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${ZORTAB_WINE} ${CMAKE_BINARY_DIR}/installer-prefix
-          ${ZORTAB_SETUP} ${CMAKE_SOURCE_DIR}/examples/catalogue_client.vbs ${ZORTAB_IDENTITIES})
-set_tests_properties(installer_round_trip PROPERTIES TIMEOUT 600
-  PASS_REGULAR_EXPRESSION "installer round trip passed" FAIL_REGULAR_EXPRESSION "FAIL ")
+get_filename_component(zortab_wine_dir ${ZORTAB_WINE} DIRECTORY)
+foreach(kind win64 win32)
+  if(kind STREQUAL "win64")
+    set(name installer_round_trip)
+    set(loader ${ZORTAB_WINE})
+  else()
+    set(name installer_round_trip_win32)
+    set(loader ${zortab_wine_dir}/wine)
+  endif()
+  add_test(NAME ${name}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/packaging/installer_test.sh ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh
+            ${loader} ${kind} ${CMAKE_BINARY_DIR}/${name}-prefix ${ZORTAB_SETUP}
+            ${CMAKE_SOURCE_DIR}/examples/catalogue_client.vbs ${ZORTAB_IDENTITIES})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    PASS_REGULAR_EXPRESSION "installer round trip passed" FAIL_REGULAR_EXPRESSION "FAIL ")
+endforeach()
