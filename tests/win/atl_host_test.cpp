@@ -9,6 +9,7 @@
 #include <string>
 
 #include "com_test_support.h"
+#include "real_input.h"
 #include "shown_control.h"
 
 namespace zortab_test {
@@ -124,15 +125,9 @@ TEST_F(AtlHost, ShowsItemsFedThroughTheHostAndATabClickSwitchesTheTree) {
 
   RECT tab{};
   ASSERT_TRUE(SendMessageA(views_.tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab)));
-  POINT at{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
-  ASSERT_TRUE(ClientToScreen(views_.tabs, &at));
-  ASSERT_TRUE(SetCursorPos(at.x, at.y));
+  ASSERT_NO_FATAL_FAILURE(PointAt(views_.tabs, tab));
   Settle();
-  INPUT click[2] = {};
-  click[0].type = click[1].type = INPUT_MOUSE;
-  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ASSERT_EQ(SendInput(2, click, sizeof(INPUT)), 2u);
+  ASSERT_NO_FATAL_FAILURE(PressMouse());
   Settle();
 
   EXPECT_EQ(SendMessageA(views_.tree, TVM_GETCOUNT, 0, 0), 1);

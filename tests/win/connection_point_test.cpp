@@ -11,23 +11,19 @@
 #include "com_test_support.h"
 #include "event_sink_support.h"
 #include "ole_container.h"
+#include "stand_ins.h"
 
 namespace zortab_test {
 namespace {
 
-class ConnectionPointTest : public ::testing::Test {
+class ConnectionPointTest : public ControlTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(apartment_.Result()));
-    ASSERT_EQ(CoCreateInstance(CLSID_ZorTabbedList, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_PPV_ARGS(&control_)),
-              S_OK);
+    ASSERT_NO_FATAL_FAILURE(ControlTest::SetUp());
     ASSERT_EQ(control_.As(&container_), S_OK);
     point_ = EventPoint(control_.Get());
     ASSERT_NE(point_, nullptr);
-    for (const wchar_t* record : {L"TAB:Main,TEXT:Alpha,ID:a", L"TAB:Main,TEXT:Beta,ID:b"}) {
-      ASSERT_EQ(control_->AddItem(MakeBstr(record).Get()), S_OK);
-    }
+    AddItems(control_.Get(), {L"TAB:Main,TEXT:Alpha,ID:a", L"TAB:Main,TEXT:Beta,ID:b"});
   }
   void TearDown() override {
     point_.Reset();
@@ -51,12 +47,9 @@ class ConnectionPointTest : public ::testing::Test {
   }
 
   std::vector<EventCall> journal_;
-  // Declared before the control, so that they outlive it.
   RecordingSink first_{journal_, 1};
   RecordingSink second_{journal_, 2};
   RecordingSink third_{journal_, 3};
-  Apartment apartment_;
-  ComPtr<IZorTabbedList> control_;
   ComPtr<IConnectionPointContainer> container_;
   ComPtr<IConnectionPoint> point_;
 };
@@ -241,9 +234,7 @@ TEST(ConnectionPointInContainer, ArgumentsArriveLastParameterFirst) {
     OleContainer container;
     ASSERT_EQ(container.Create(), S_OK);
     ComPtr<IZorTabbedList> list = container.As<IZorTabbedList>();
-    for (const wchar_t* record : {L"TAB:Main,TEXT:Alpha,ID:a", L"TAB:Main,TEXT:Beta,ID:b"}) {
-      ASSERT_EQ(list->AddItem(MakeBstr(record).Get()), S_OK);
-    }
+    AddItems(list.Get(), {L"TAB:Main,TEXT:Alpha,ID:a", L"TAB:Main,TEXT:Beta,ID:b"});
     ASSERT_EQ(container.DoVerb(OLEIVERB_INPLACEACTIVATE), S_OK);
     container.Settle();
     UniqueBstr before;

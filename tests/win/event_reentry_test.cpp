@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <string>
@@ -17,6 +18,7 @@
 
 #include "event_sink_support.h"
 #include "ole_container.h"
+#include "real_input.h"
 
 namespace zortab_test {
 namespace {
@@ -70,10 +72,10 @@ enum class Act {
 struct Step {
   const char* what;
   Act act;
-  const char* label = "";                               // the node (tree gestures)
-  int number = 0;                                       // tab position or virtual key
+  const char* label;                                    // the node (tree gestures)
+  int number;                                           // tab position or virtual key
+  std::set<DISPID> brings;                              // events it must deliver
   std::function<void(IZorTabbedList&)> host = nullptr;  // kHost: the host's own call
-  std::set<DISPID> brings = {};                         // events it must deliver
 };
 
 class EventReentry : public ::testing::Test {
@@ -110,12 +112,16 @@ class EventReentry : public ::testing::Test {
     ASSERT_EQ(point_->Advise(static_cast<IDispatch*>(&sink_), &cookie_), S_OK);
   }
   void TearDown() override {
-    if (point_) EXPECT_EQ(point_->Unadvise(cookie_), S_OK);
+    if (point_) {
+      EXPECT_EQ(point_->Unadvise(cookie_), S_OK);
+    }
     point_.Reset();
     list_.Reset();
     container_.CloseAndRelease();
     EXPECT_EQ(sink_.references, 1);
-    if (outside_) EXPECT_TRUE(DestroyWindow(outside_));
+    if (outside_) {
+      EXPECT_TRUE(DestroyWindow(outside_));
+    }
   }
 
   // The host's handler, for every event: reads at every depth; at the outermost one it
@@ -167,42 +173,30 @@ class EventReentry : public ::testing::Test {
 
   void Perform(const Step& step) {
     switch (step.act) {
-      case Act::kClickTab: {
+      case Act::kClickTab:
+      case Act::kRightClickTabs: {
         RECT r{};
         ASSERT_TRUE(
             SendMessageA(tabs_, TCM_GETITEMRECT, step.number, reinterpret_cast<LPARAM>(&r)));
-        Press(tabs_, r, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 1);
-        break;
-      }
-      case Act::kRightClickTabs: {
-        RECT r{};
-        ASSERT_TRUE(SendMessageA(tabs_, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)));
-        Press(tabs_, r, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 1);
+        Press(tabs_, r, step.act == Act::kRightClickTabs);
         break;
       }
       case Act::kTabKey:
-        SetFocus(tabs_);
-        container_.Settle();
-        Key(step.number);
-        break;
       case Act::kTreeKey:
-        SetFocus(tree_);
+        SetFocus(step.act == Act::kTabKey ? tabs_ : tree_);
         container_.Settle();
-        Key(step.number);
+        PressKey(static_cast<WORD>(step.number));
         break;
       case Act::kClick:
       case Act::kDoubleClick:
-      case Act::kRightClick: {
-        const bool right = step.act == Act::kRightClick;
-        Press(tree_, LabelRect(step.label), right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN,
-              right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP,
+      case Act::kRightClick:
+        Press(tree_, LabelRect(step.label), step.act == Act::kRightClick,
               step.act == Act::kDoubleClick ? 2 : 1);
         break;
-      }
       case Act::kClickOutside: {
         RECT r{};
         ASSERT_TRUE(GetClientRect(outside_, &r));
-        Press(outside_, r, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 1);
+        Press(outside_, r);
         break;
       }
       case Act::kTip:
@@ -210,10 +204,7 @@ class EventReentry : public ::testing::Test {
         break;
       case Act::kRightDoubleClick: {
         // The control reads the pointer's place from the last message, as for a real one.
-        RECT r = LabelRect(step.label);
-        POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ASSERT_TRUE(ClientToScreen(tree_, &at));
-        ASSERT_TRUE(SetCursorPos(at.x, at.y));
+        ASSERT_NO_FATAL_FAILURE(PointAt(tree_, LabelRect(step.label)));
         container_.Settle();
         NMHDR header{tree_, static_cast<UINT_PTR>(kTreeId), static_cast<UINT>(NM_RDBLCLK)};
         SendMessageA(GetParent(tree_), WM_NOTIFY, kTreeId, reinterpret_cast<LPARAM>(&header));
@@ -230,38 +221,20 @@ class EventReentry : public ::testing::Test {
     RECT r{};
     HTREEITEM node = FindNode(tree_, label, Next(tree_, TVGN_ROOT, nullptr));
     EXPECT_NE(node, nullptr) << label;
-    *reinterpret_cast<HTREEITEM*>(&r) = node;
+    std::memcpy(&r, &node, sizeof node);  // the tree reads the item from the rectangle
     EXPECT_TRUE(SendMessageA(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
     return r;
   }
 
-  // Real mouse input at the centre of `r` (client coordinates of `window`).
-  void Press(HWND window, const RECT& r, DWORD down, DWORD up, int times) {
-    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ASSERT_TRUE(ClientToScreen(window, &at));
+  // Real presses of the left or right button at the centre of `r` (client coordinates of
+  // `window`).
+  void Press(HWND window, const RECT& r, bool right = false, int times = 1) {
     // Presses too close in time to the last one would pair with it.
     Sleep(GetDoubleClickTime() + 50);
-    ASSERT_TRUE(SetCursorPos(at.x, at.y));
+    ASSERT_NO_FATAL_FAILURE(PointAt(window, r));
     container_.Settle();
-    std::vector<INPUT> inputs;
-    for (int i = 0; i < times; ++i) {
-      for (DWORD flags : {down, up}) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = flags;
-        inputs.push_back(in);
-      }
-    }
-    ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
-              inputs.size());
-  }
-
-  void Key(int virtual_key) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = static_cast<WORD>(virtual_key);
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(SendInput(2, in, sizeof(INPUT)), 2u);
+    ASSERT_NO_FATAL_FAILURE(PressMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN,
+                                       right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, times));
   }
 
   void Tip(const char* label) {
@@ -331,70 +304,38 @@ class EventReentry : public ::testing::Test {
 };
 
 TEST_F(EventReentry, HandlersThatCallBackFromEveryEvent) {
+  // clang-format off
   const Step steps[] = {
-      {"click an item",
-       Act::kClick,
-       "a2",
-       0,
-       nullptr,
-       {kTreeClicked, kTreeSelChanged, kTreeSelChanging}},
-      {"double click a parent",
-       Act::kDoubleClick,
-       "p",
-       0,
-       nullptr,
+      {"click an item", Act::kClick, "a2", 0, {kTreeClicked, kTreeSelChanged, kTreeSelChanging}},
+      {"double click a parent", Act::kDoubleClick, "p", 0,
        {kTreeDblClicked, kTreeOpening, kTreeOpened}},
-      {"right click an item", Act::kRightClick, "k", 0, nullptr, {kTreeRClicked}},
-      {"right double click", Act::kRightDoubleClick, "a1", 0, nullptr, {kTreeRDblClicked}},
-      {"key down in the tree",
-       Act::kTreeKey,
-       "",
-       VK_DOWN,
-       nullptr,
+      {"right click an item", Act::kRightClick, "k", 0, {kTreeRClicked}},
+      {"right double click", Act::kRightDoubleClick, "a1", 0, {kTreeRDblClicked}},
+      {"key down in the tree", Act::kTreeKey, "", VK_DOWN,
        {kTreeKeyPress, kTreeSelChanging, kTreeSelChanged}},
-      {"close by key", Act::kTreeKey, "", VK_LEFT, nullptr, {kTreeKeyPress}},
-      {"enter", Act::kTreeKey, "", VK_RETURN, nullptr, {kTreeKeyPress, kTreeClicked}},
-      {"tip", Act::kTip, "a1", 0, nullptr, {kTreeGetToolTipText}},
-      {"host closes and opens",
-       Act::kHost,
-       "",
-       0,
+      {"close by key", Act::kTreeKey, "", VK_LEFT, {kTreeKeyPress}},
+      {"enter", Act::kTreeKey, "", VK_RETURN, {kTreeKeyPress, kTreeClicked}},
+      {"tip", Act::kTip, "a1", 0, {kTreeGetToolTipText}},
+      {"host closes and opens", Act::kHost, "", 0, {kTreeClosing, kTreeOpening},
        [](IZorTabbedList& list) {
          EXPECT_EQ(list.put_Expand(MakeBstr(L"p").Get(), 0), S_OK);
          EXPECT_EQ(list.put_Expand(MakeBstr(L"p").Get(), 1), S_OK);
-       },
-       {kTreeClosing, kTreeOpening}},
-      {"host deletes an item",
-       Act::kHost,
-       "",
-       0,
-       [](IZorTabbedList& list) { EXPECT_EQ(list.DeleteItem(MakeBstr(L"g").Get()), S_OK); },
-       {kTreeItemDeleted}},
-      {"host sorts through its handler",
-       Act::kHost,
-       "",
-       0,
-       [](IZorTabbedList& list) { EXPECT_EQ(list.put_Sorted(2), S_OK); },
-       {kTreeSortCompare}},
-      {"host asks for single expand", Act::kHost, "", 0,
+       }},
+      {"host deletes an item", Act::kHost, "", 0, {kTreeItemDeleted},
+       [](IZorTabbedList& list) { EXPECT_EQ(list.DeleteItem(MakeBstr(L"g").Get()), S_OK); }},
+      {"host sorts through its handler", Act::kHost, "", 0, {kTreeSortCompare},
+       [](IZorTabbedList& list) { EXPECT_EQ(list.put_Sorted(2), S_OK); }},
+      {"host asks for single expand", Act::kHost, "", 0, {},
        [](IZorTabbedList& list) { EXPECT_EQ(list.put_TreeStyle(kSingleExpand), S_OK); }},
-      {"click a parent in single-expand mode",
-       Act::kClick,
-       "p",
-       0,
-       nullptr,
+      {"click a parent in single-expand mode", Act::kClick, "p", 0,
        {kTreeClicked, kTreeSingleExpand}},
-      {"focus leaves", Act::kClickOutside, "", 0, nullptr, {kTreeLostFocus}},
-      {"click into the tree again", Act::kClick, "a1", 0, nullptr, {kTreeGotFocus, kTreeClicked}},
-      {"right click the tabs", Act::kRightClickTabs, "", 0, nullptr, {kTabRClicked}},
-      {"click another tab", Act::kClickTab, "", 1, nullptr, {kTabChanging, kTabChanged}},
-      {"key on the tabs",
-       Act::kTabKey,
-       "",
-       VK_LEFT,
-       nullptr,
-       {kTabKeyPress, kTabChanging, kTabChanged}},
+      {"focus leaves", Act::kClickOutside, "", 0, {kTreeLostFocus}},
+      {"click into the tree again", Act::kClick, "a1", 0, {kTreeGotFocus, kTreeClicked}},
+      {"right click the tabs", Act::kRightClickTabs, "", 0, {kTabRClicked}},
+      {"click another tab", Act::kClickTab, "", 1, {kTabChanging, kTabChanged}},
+      {"key on the tabs", Act::kTabKey, "", VK_LEFT, {kTabKeyPress, kTabChanging, kTabChanged}},
   };
+  // clang-format on
   std::set<DISPID> all;
   bool tab_chosen = false;
   for (const Step& step : steps) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "com_test_support.h"
+#include "stand_ins.h"
 
 namespace zortab_test {
 
@@ -62,7 +63,7 @@ struct EventCall {
   bool argument_error_buffer = false;
 };
 
-class RecordingSink final : public IDispatch {
+class RecordingSink final : public InvokeOnlyDispatch {
  public:
   // `answers_events`: false makes a sink that answers IDispatch but not the event
   // interface.
@@ -83,12 +84,6 @@ class RecordingSink final : public IDispatch {
   STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references); }
   STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references); }
 
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* exception, UINT* argument_error) override {
     EventCall call{name_,

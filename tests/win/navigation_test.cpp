@@ -7,141 +7,81 @@
 //
 #include <mshtml.h>
 
-#include <cstdint>
-#include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "com_test_support.h"
+#include "stand_ins.h"
 
 namespace zortab_test {
 namespace {
 
-// The slot of a virtual member in its interface's table: g++ (the Itanium C++ ABI) keeps
-// 1 + the byte offset in the table in a pointer to a virtual member.
-template <class Member>
-std::size_t SlotOf(Member member) {
-  struct Raw {
-    std::uintptr_t pointer;
-    std::ptrdiff_t adjust;
-  } raw;
-  static_assert(sizeof(Member) == sizeof(Raw));
-  std::memcpy(&raw, &member, sizeof raw);
-  return (raw.pointer - 1) / sizeof(void*);
-}
-
 struct Page;
 
-// A stand-in for one HTML document or window: a table with only the slots navigation
-// uses filled in (the interfaces have well over a hundred members each; any other call
-// would crash the test, and so fail it).
-struct StandIn {
-  const void* const* table = nullptr;  // first: this is what a caller sees as the object
-  std::vector<const void*> slots;
-  IID iid = {};
-  Page* page = nullptr;
+// A stand-in HTML document or window; a top window's frames are found by name.
+struct HtmlObject : PartialObject {
+  HtmlObject(const IID& iid, Page& page_in, const wchar_t* name_in)
+      : PartialObject(iid), page(&page_in), name(name_in) {}
+  Page* page;
   std::wstring name;
-  LONG references = 1;
-  std::map<std::wstring, StandIn*> frames;  // a top window's frames by name
-
-  template <class Interface>
-  Interface* As() {
-    return reinterpret_cast<Interface*>(this);
-  }
-  template <class Member, class Function>
-  void Fill(Member member, Function function) {
-    const std::size_t slot = SlotOf(member);
-    if (slots.size() <= slot) slots.resize(slot + 1, nullptr);
-    slots[slot] = reinterpret_cast<const void*>(function);
-    table = slots.data();
-  }
+  std::map<std::wstring, HtmlObject*> frames;
 };
 
 struct Page {
   std::vector<std::wstring> log;  // "page <url>", "frame <name> <url>"
-  StandIn* parent = nullptr;
-  StandIn* top = nullptr;
+  HtmlObject* parent = nullptr;
+  HtmlObject* top = nullptr;
 };
 
 std::wstring TextOf(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
 
-HRESULT STDMETHODCALLTYPE StandInQueryInterface(StandIn* self, REFIID riid, void** out) {
+template <class Interface>
+HRESULT HandOut(HtmlObject* object, Interface** out) {
   if (!out) return E_POINTER;
-  *out = nullptr;
-  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, self->iid)) return E_NOINTERFACE;
-  *out = self;
-  ++self->references;
-  return S_OK;
-}
-ULONG STDMETHODCALLTYPE StandInAddRef(StandIn* self) {
-  return static_cast<ULONG>(++self->references);
-}
-ULONG STDMETHODCALLTYPE StandInRelease(StandIn* self) {
-  return static_cast<ULONG>(--self->references);
-}
-HRESULT HandOut(StandIn* object, IHTMLWindow2** out) {
-  if (!out) return E_POINTER;
-  *out = object ? object->As<IHTMLWindow2>() : nullptr;
+  *out = object ? object->As<Interface>() : nullptr;
   if (!object) return E_FAIL;
   ++object->references;
   return S_OK;
 }
-HRESULT STDMETHODCALLTYPE PutUrl(StandIn* self, BSTR url) {
+HRESULT STDMETHODCALLTYPE PutUrl(HtmlObject* self, BSTR url) {
   self->page->log.push_back(L"page " + TextOf(url));
   return S_OK;
 }
-HRESULT STDMETHODCALLTYPE GetParentWindow(StandIn* self, IHTMLWindow2** out) {
+HRESULT STDMETHODCALLTYPE GetParentWindow(HtmlObject* self, IHTMLWindow2** out) {
   return HandOut(self->page->parent, out);
 }
-HRESULT STDMETHODCALLTYPE GetTop(StandIn* self, IHTMLWindow2** out) {
+HRESULT STDMETHODCALLTYPE GetTop(HtmlObject* self, IHTMLWindow2** out) {
   return HandOut(self->page->top, out);
 }
-HRESULT STDMETHODCALLTYPE GetFrames(StandIn* self, IHTMLFramesCollection2** out) {
-  // A window is its own frames collection.
-  if (!out) return E_POINTER;
-  *out = self->As<IHTMLFramesCollection2>();
-  ++self->references;
-  return S_OK;
+HRESULT STDMETHODCALLTYPE GetFrames(HtmlObject* self, IHTMLFramesCollection2** out) {
+  return HandOut(self, out);  // a window is its own frames collection
 }
-HRESULT STDMETHODCALLTYPE Item(StandIn* self, VARIANT* index, VARIANT* result) {
+HRESULT STDMETHODCALLTYPE Item(HtmlObject* self, VARIANT* index, VARIANT* result) {
   if (!index || !result || V_VT(index) != VT_BSTR) return E_INVALIDARG;
   const auto found = self->frames.find(TextOf(V_BSTR(index)));
   if (found == self->frames.end()) return E_INVALIDARG;
   V_VT(result) = VT_DISPATCH;
-  V_DISPATCH(result) = found->second->As<IDispatch>();
-  ++found->second->references;
-  return S_OK;
+  return HandOut(found->second, &V_DISPATCH(result));
 }
-HRESULT STDMETHODCALLTYPE Navigate(StandIn* self, BSTR url) {
+HRESULT STDMETHODCALLTYPE Navigate(HtmlObject* self, BSTR url) {
   self->page->log.push_back(L"frame " + self->name + L" " + TextOf(url));
   return S_OK;
 }
 
-void FillUnknown(StandIn& object, const IID& iid, Page& page, const wchar_t* name) {
-  object.iid = iid;
-  object.page = &page;
-  object.name = name;
-  // IUnknown's three slots are fixed by COM itself.
-  object.slots = {reinterpret_cast<const void*>(&StandInQueryInterface),
-                  reinterpret_cast<const void*>(&StandInAddRef),
-                  reinterpret_cast<const void*>(&StandInRelease)};
-  object.table = object.slots.data();
-}
-
-void MakeWindow(StandIn& window, Page& page, const wchar_t* name) {
-  FillUnknown(window, IID_IHTMLWindow2, page, name);
-  window.Fill(&IHTMLFramesCollection2::item, &Item);
-  window.Fill(&IHTMLWindow2::get_top, &GetTop);
-  window.Fill(&IHTMLWindow2::get_frames, &GetFrames);
-  window.Fill(&IHTMLWindow2::navigate, &Navigate);
-}
+struct Window : HtmlObject {
+  Window(Page& page, const wchar_t* name) : HtmlObject(IID_IHTMLWindow2, page, name) {
+    Fill(&IHTMLFramesCollection2::item, &Item);
+    Fill(&IHTMLWindow2::get_top, &GetTop);
+    Fill(&IHTMLWindow2::get_frames, &GetFrames);
+    Fill(&IHTMLWindow2::navigate, &Navigate);
+  }
+};
 
 // The client site, and its container; the container answers the document when asked to.
-class PageSite final : public IOleClientSite, public IOleContainer {
+class PageSite final : public ClientSiteBase, public IOleContainer {
  public:
-  PageSite(StandIn* document, bool has_container)
+  PageSite(HtmlObject* document, bool has_container)
       : document_(document), has_container_(has_container) {}
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -152,7 +92,7 @@ class PageSite final : public IOleClientSite, public IOleContainer {
     } else if (IsEqualIID(riid, IID_IOleContainer) || IsEqualIID(riid, IID_IParseDisplayName)) {
       *out = static_cast<IOleContainer*>(this);
     } else if (IsEqualIID(riid, IID_IHTMLDocument2) && document_) {
-      return StandInQueryInterface(document_, riid, out);
+      return document_->Query(riid, out);
     } else {
       return E_NOINTERFACE;
     }
@@ -162,22 +102,13 @@ class PageSite final : public IOleClientSite, public IOleContainer {
   STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references); }
   STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references); }
 
-  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
-    if (moniker) *moniker = nullptr;
-    return E_NOTIMPL;
-  }
   STDMETHODIMP GetContainer(IOleContainer** container) override {
     if (!container) return E_POINTER;
-    *container = has_container_ ? static_cast<IOleContainer*>(this) : nullptr;
-    if (!has_container_) return E_NOINTERFACE;
+    if (!has_container_) return ClientSiteBase::GetContainer(container);
+    *container = this;
     AddRef();
     return S_OK;
   }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
   STDMETHODIMP ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) override {
     return E_NOTIMPL;
   }
@@ -187,7 +118,7 @@ class PageSite final : public IOleClientSite, public IOleContainer {
   LONG references = 1;
 
  private:
-  StandIn* document_;
+  HtmlObject* document_;
   bool has_container_;
 };
 
@@ -217,16 +148,12 @@ TEST(Navigation, AClickedItemNavigatesThePageOrANamedFrameOfTheTopWindow) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Page page;
-    StandIn document;
-    StandIn top;
-    StandIn side;
-    StandIn inner;
-    FillUnknown(document, IID_IHTMLDocument2, page, L"document");
+    HtmlObject document(IID_IHTMLDocument2, page, L"document");
     document.Fill(&IHTMLDocument2::put_URL, &PutUrl);
     document.Fill(&IHTMLDocument2::get_parentWindow, &GetParentWindow);
-    MakeWindow(top, page, L"top");
-    MakeWindow(side, page, L"side");
-    MakeWindow(inner, page, L"inner");
+    Window top(page, L"top");
+    Window side(page, L"side");
+    Window inner(page, L"inner");
     // The control's page is frame "inner", whose own frames hold no "side": only the top
     // window's do.
     top.frames = {{L"side", &side}, {L"inner", &inner}};
@@ -234,10 +161,8 @@ TEST(Navigation, AClickedItemNavigatesThePageOrANamedFrameOfTheTopWindow) {
     page.top = &top;
     PageSite site(c.is_document ? &document : nullptr, c.has_container);
     {
-      ComPtr<IZorTabbedList> control;
-      ASSERT_EQ(CoCreateInstance(CLSID_ZorTabbedList, nullptr, CLSCTX_INPROC_SERVER,
-                                 IID_PPV_ARGS(&control)),
-                S_OK);
+      ComPtr<IZorTabbedList> control = NewControl();
+      ASSERT_NE(control, nullptr);
       ComPtr<IOleObject> object;
       ASSERT_EQ(control.As(&object), S_OK);
       ASSERT_EQ(object->SetClientSite(&site), S_OK);
@@ -253,7 +178,8 @@ TEST(Navigation, AClickedItemNavigatesThePageOrANamedFrameOfTheTopWindow) {
     }
     // Everything the control was handed it gave back.
     EXPECT_EQ(site.references, 1);
-    for (const StandIn* object : {&document, &top, &side, &inner}) {
+    const HtmlObject* const handed[] = {&document, &top, &side, &inner};
+    for (const HtmlObject* object : handed) {
       EXPECT_EQ(object->references, 1) << std::string(object->name.begin(), object->name.end());
     }
   }

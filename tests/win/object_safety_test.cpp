@@ -13,7 +13,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cwctype>
 #include <iostream>
@@ -23,6 +22,7 @@
 
 #include "allowed_sites_config.h"
 #include "com_test_support.h"
+#include "stand_ins.h"
 
 namespace zortab_test {
 namespace {
@@ -30,85 +30,25 @@ namespace {
 constexpr DWORD kBoth = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 const std::wstring kForeign = L"evil.invalid";
 
-// --- stand-ins answering one getter -----------------------------------------------------
+// --- the client site --------------------------------------------------------------------
 // The browser and the document are large interfaces of which the control calls one BSTR
-// getter. Their stand-ins answer IUnknown, the interface and that getter only; the
-// getter's place in the interface's table is found by calling it on a probe whose every
-// entry reports its own index.
-constexpr int kTableSize = 256;
-
-struct SlotProbe {
-  const void* const* table;
-  int called = -1;
-};
-template <int N>
-HRESULT STDMETHODCALLTYPE ProbeEntry(SlotProbe* self, BSTR*) {
-  self->called = N;
-  return S_OK;
-}
-template <int... N>
-std::array<const void*, kTableSize> ProbeTable(std::integer_sequence<int, N...>) {
-  return {reinterpret_cast<const void*>(&ProbeEntry<N>)...};
-}
-template <class Interface, class Getter>
-int GetterSlot(Getter getter) {
-  static const auto table = ProbeTable(std::make_integer_sequence<int, kTableSize>());
-  SlotProbe probe{table.data()};
-  // The compiler must not see through the disguise: the call reads the table from memory.
-  void* disguised = &probe;
-  asm volatile("" : "+r"(disguised) : : "memory");
-  BSTR unused = nullptr;
-  (static_cast<Interface*>(disguised)->*getter)(&unused);
-  return probe.called;
-}
-
-class UrlGetter {
-  const void* const* entries_;  // first: where a COM caller looks for the table
-
- public:
-  // `also`: another interface it answers, none of whose own members are called.
-  UrlGetter(const IID& iid, int slot, const IID& also = IID_NULL)
-      : entries_(nullptr), iid_(iid), also_(also) {
-    table_.fill(nullptr);
-    entries_ = table_.data();
-    table_[0] = reinterpret_cast<const void*>(&QueryInterfaceEntry);
-    table_[1] = reinterpret_cast<const void*>(&CountEntry);
-    table_[2] = reinterpret_cast<const void*>(&CountEntry);
-    if (slot > 2 && slot < kTableSize) table_[slot] = reinterpret_cast<const void*>(&GetEntry);
+// getter: their stand-ins fill that slot only.
+struct UrlGetter : PartialObject {
+  template <class Getter>
+  UrlGetter(const IID& iid, Getter getter, const IID& also = IID_NULL) : PartialObject(iid, also) {
+    Fill(getter, &Get);
   }
-  UrlGetter(const UrlGetter&) = delete;
-  UrlGetter& operator=(const UrlGetter&) = delete;
-
-  // QueryInterface as a caller through the table gets it.
-  HRESULT Query(REFIID riid, void** out) { return QueryInterfaceEntry(this, riid, out); }
-  std::wstring url;
-  HRESULT answer = S_OK;
-  bool answers = true;  // false: not the interface it stands in for
-
- private:
-  static HRESULT STDMETHODCALLTYPE QueryInterfaceEntry(UrlGetter* self, REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, self->also_) ||
-                       (self->answers && IsEqualIID(riid, self->iid_));
-    *out = known ? self : nullptr;
-    return known ? S_OK : E_NOINTERFACE;
-  }
-  // Lives on the test's stack: references need no counting.
-  static ULONG STDMETHODCALLTYPE CountEntry(UrlGetter*) { return 1; }
-  static HRESULT STDMETHODCALLTYPE GetEntry(UrlGetter* self, BSTR* out) {
+  static HRESULT STDMETHODCALLTYPE Get(UrlGetter* self, BSTR* out) {
     *out = FAILED(self->answer) ? nullptr : MakeBstr(self->url).Release();
     return self->answer;
   }
-
-  std::array<const void*, kTableSize> table_;
-  const IID& iid_;
-  const IID& also_;
+  std::wstring url;
+  HRESULT answer = S_OK;
 };
 
-// --- the client site --------------------------------------------------------------------
 // The control's client site, and its service provider when asked to be; its container is
 // the document's stand-in.
-class StandInSite final : public IOleClientSite, public IServiceProvider {
+class StandInSite final : public ClientSiteBase, public IServiceProvider {
  public:
   explicit StandInSite(IInternetSecurityManager* real_security) : security(real_security) {}
 
@@ -116,10 +56,9 @@ class StandInSite final : public IOleClientSite, public IServiceProvider {
   bool offer_browser = true;           // the browser service
   bool offer_container = true;         // GetContainer succeeds
   IInternetSecurityManager* security;  // the security manager service; null: not offered
-  UrlGetter browser{IID_IWebBrowser2, GetterSlot<IWebBrowser2>(&IWebBrowser2::get_LocationURL)};
+  UrlGetter browser{IID_IWebBrowser2, &IWebBrowser2::get_LocationURL};
   // The container, an HTML document unless told otherwise.
-  UrlGetter document{IID_IHTMLDocument2, GetterSlot<IHTMLDocument2>(&IHTMLDocument2::get_URL),
-                     IID_IOleContainer};
+  UrlGetter document{IID_IHTMLDocument2, &IHTMLDocument2::get_URL, IID_IOleContainer};
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -147,20 +86,11 @@ class StandInSite final : public IOleClientSite, public IServiceProvider {
     }
     return E_NOINTERFACE;
   }
-
-  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
-    *moniker = nullptr;
-    return E_NOTIMPL;
-  }
   STDMETHODIMP GetContainer(IOleContainer** container) override {
     *container = nullptr;
     return offer_container ? document.Query(IID_IOleContainer, reinterpret_cast<void**>(container))
                            : E_NOINTERFACE;
   }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
 };
 
 // --- what the configured list allows ----------------------------------------------------
@@ -217,16 +147,17 @@ std::string Printable(const std::wstring& text) {
   return out.size() > 120 ? out.substr(0, 117) + "..." : out;
 }
 
-class ObjectSafetyTest : public ::testing::Test {
+class ObjectSafetyTest : public ControlTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(apartment_.Result()));
+    ASSERT_NO_FATAL_FAILURE(ControlTest::SetUp());
     ASSERT_EQ(CoInternetCreateSecurityManager(nullptr, &security_, 0), S_OK);
     site_.security = security_.Get();
-    ASSERT_EQ(CoCreateInstance(CLSID_ZorTabbedList, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IObjectSafety, reinterpret_cast<void**>(safety_.GetAddressOf())),
+    // The headers give IObjectSafety no __uuidof.
+    ASSERT_EQ(control_->QueryInterface(IID_IObjectSafety,
+                                       reinterpret_cast<void**>(safety_.GetAddressOf())),
               S_OK);
-    ASSERT_EQ(safety_.As(&object_), S_OK);
+    ASSERT_EQ(control_.As(&object_), S_OK);
     if (control::kConfiguredSitePatterns.empty()) GTEST_SKIP() << "this build allows no site";
     allowed_host_ = SampleHosts().front();  // the first pattern's own domain or a subdomain
     if (!ConfiguredListAllows(L"http://" + allowed_host_)) allowed_host_ = SampleHosts()[1];
@@ -252,9 +183,8 @@ class ObjectSafetyTest : public ::testing::Test {
     return safety_->SetInterfaceSafetyOptions(IID_IDispatch, mask, enabled);
   }
 
-  Apartment apartment_;
   ComPtr<IInternetSecurityManager> security_;
-  StandInSite site_{nullptr};  // declared before the control, which it outlives
+  StandInSite site_{nullptr};  // TearDown takes it from the control
   ComPtr<IObjectSafety> safety_;
   ComPtr<IOleObject> object_;
   std::wstring allowed_host_;

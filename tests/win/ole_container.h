@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "com_test_support.h"
+#include "stand_ins.h"
 #include "window_test_support.h"
 
 namespace zortab_test {
@@ -30,10 +31,10 @@ inline HWND SharedFrame() {
   return frame.Get();
 }
 
-class OleContainer final : public IOleClientSite,
+class OleContainer final : public ClientSiteBase,
                            public IOleInPlaceSite,
                            public IOleControlSite,
-                           public IDispatch,
+                           public InvokeOnlyDispatch,
                            public IOleInPlaceFrame,
                            public IAdviseSinkEx {
  public:
@@ -81,10 +82,8 @@ class OleContainer final : public IOleClientSite,
 
   // Creates the registered control and sites it (SetClientSite).
   HRESULT Create() {
-    HRESULT hr =
-        CoCreateInstance(CLSID_ZorTabbedList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
-    if (SUCCEEDED(hr)) hr = object->SetClientSite(this);
-    return hr;
+    object = NewControl<IOleObject>();
+    return object ? object->SetClientSite(this) : E_FAIL;
   }
   HRESULT DoVerb(LONG verb) { return object->DoVerb(verb, nullptr, this, 0, frame, &place); }
   // The control window (IOleWindow), null when it has none.
@@ -161,17 +160,6 @@ class OleContainer final : public IOleClientSite,
     log.push_back("SaveObject");
     return save_answer;
   }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
-    if (moniker) *moniker = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetContainer(IOleContainer** container) override {
-    if (container) *container = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
 
   // --- IOleWindow (of the in-place site and of the frame) ----------------------------------
   STDMETHODIMP GetWindow(HWND* window) override {
@@ -238,18 +226,6 @@ class OleContainer final : public IOleClientSite,
   STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
 
   // --- IDispatch: the ambient properties ---------------------------------------------------
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
-  }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                       UINT*) override {
     if (!(flags & DISPATCH_PROPERTYGET) || result == nullptr) return DISP_E_MEMBERNOTFOUND;

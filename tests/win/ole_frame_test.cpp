@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "canvas.h"
 #include "ole_container.h"
+#include "real_input.h"
 
 namespace zortab_test {
 namespace {
@@ -30,39 +32,6 @@ std::string Describe(const RECT& r) {
       .GetString();
 }
 
-// Keys pressed with real input: the modifiers go down, the key is pressed and released,
-// the modifiers come up.
-void PressKey(std::initializer_list<WORD> modifiers, WORD key) {
-  std::vector<INPUT> inputs;
-  auto add = [&](WORD vk, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = flags;
-    inputs.push_back(in);
-  };
-  for (WORD m : modifiers) add(m, 0);
-  add(key, 0);
-  add(key, KEYEVENTF_KEYUP);
-  for (WORD m : modifiers) add(m, KEYEVENTF_KEYUP);
-  ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
-            inputs.size());
-}
-
-// A left click with real input at the centre of `window`.
-void ClickCentre(HWND window) {
-  RECT r{};
-  ASSERT_TRUE(GetClientRect(window, &r));
-  POINT p{r.right / 2, r.bottom / 2};
-  ASSERT_TRUE(ClientToScreen(window, &p));
-  ASSERT_TRUE(SetCursorPos(p.x, p.y));
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ASSERT_EQ(SendInput(2, in, sizeof(INPUT)), 2u);
-}
-
 INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 class OleFrame : public ::testing::Test {
@@ -74,11 +43,9 @@ class OleFrame : public ::testing::Test {
     ASSERT_NE(container.frame, nullptr);
     ASSERT_EQ(container.Create(), S_OK);
     if (!items) return;
-    ComPtr<IZorTabbedList> list = container.As<IZorTabbedList>();
-    for (const wchar_t* record : {L"TAB:A,TEXT:a1,ID:a1", L"TAB:A,TEXT:a2,ID:a2",
-                                  L"TAB:A,TEXT:a3,ID:a3", L"TAB:B,TEXT:b1,ID:b1"}) {
-      ASSERT_EQ(list->AddItem(MakeBstr(record).Get()), S_OK);
-    }
+    AddItems(container.As<IZorTabbedList>().Get(),
+             {L"TAB:A,TEXT:a1,ID:a1", L"TAB:A,TEXT:a2,ID:a2", L"TAB:A,TEXT:a3,ID:a3",
+              L"TAB:B,TEXT:b1,ID:b1"});
   }
   static LONG ReadyState(OleContainer& container) {
     LONG state = -1;
@@ -234,7 +201,8 @@ TEST_F(OleFrame, AClickUiActivatesUnlessInDesignMode) {
     ASSERT_EQ(container.DoVerb(OLEIVERB_INPLACEACTIVATE), S_OK);
     container.Settle();
     container.TakeLog();
-    ASSERT_NO_FATAL_FAILURE(ClickCentre(GetDlgItem(container.ControlWindow(), kTreeId)));
+    ASSERT_NO_FATAL_FAILURE(PointAt(GetDlgItem(container.ControlWindow(), kTreeId)));
+    ASSERT_NO_FATAL_FAILURE(PressMouse());
     container.Settle();
     EXPECT_EQ(container.TakeLog(), design ? Log{} : (Log{"OnUIActivate", "SetActiveObject"}));
     EXPECT_EQ(container.active != nullptr, !design);
@@ -318,7 +286,7 @@ TEST_F(OleFrame, KeysLeaveByTheContainerOnlyAtTheEdges) {
     SetFocus(views[c.from]);
     container.Settle();
     container.accelerators.clear();
-    ASSERT_NO_FATAL_FAILURE(PressKey(c.modifiers, c.key));
+    ASSERT_NO_FATAL_FAILURE(PressKey(c.key, c.modifiers));
     container.Settle();
     EXPECT_EQ(container.accelerators, c.handed);
     EXPECT_EQ(GetFocus(), views[c.to]);
@@ -361,10 +329,8 @@ TEST_F(OleFrame, FocusLeavingTheControlIsReported) {
 TEST_F(OleFrame, QuickActivateSitesWithoutConnectingEvents) {
   OleContainer container;
   ASSERT_NE(container.frame, nullptr);
-  ComPtr<IQuickActivate> quick;
-  ASSERT_EQ(
-      CoCreateInstance(CLSID_ZorTabbedList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&quick)),
-      S_OK);
+  ComPtr<IQuickActivate> quick = NewControl<IQuickActivate>();
+  ASSERT_NE(quick, nullptr);
   QACONTAINER given{};
   given.cbSize = sizeof given;
   given.pClientSite = &container;
@@ -471,17 +437,10 @@ TEST_F(OleFrame, AmbientBackColorPaintsTheBackground) {
   container.Settle();
   // What the dialog paints as its background, read back from a memory picture.
   auto background = [&] {
-    HDC screen = GetDC(window);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP picture = CreateCompatibleBitmap(screen, 4, 4);
-    HGDIOBJ old = SelectObject(memory, picture);
-    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
-    const COLORREF colour = GetPixel(memory, 1, 1);
-    SelectObject(memory, old);
-    DeleteObject(picture);
-    DeleteDC(memory);
-    ReleaseDC(window, screen);
-    return colour;
+    const Canvas picture(4, 4);
+    EXPECT_TRUE(picture.Ready());
+    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(picture.Dc()), 0);
+    return picture.At(1, 1);
   };
   EXPECT_EQ(background(), RGB(200, 30, 40));
   ComPtr<IOleControl> control = container.As<IOleControl>();

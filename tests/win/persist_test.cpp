@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "com_test_support.h"
+#include "stand_ins.h"
 
 namespace zortab_test {
 namespace {
@@ -23,19 +24,6 @@ constexpr std::size_t kFirstClAt = 76;
 // A class of this program only; the control must never make one.
 constexpr CLSID kCountedClass = {
     0x6a1e2f30, 0x52c4, 0x4d1b, {0x9e, 0x31, 0x7c, 0x55, 0x0a, 0x42, 0x13, 0x9d}};
-
-// QueryInterface of a test object that answers IUnknown and its one interface.
-template <class Interface>
-HRESULT AnswerOne(Interface* self, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, __uuidof(Interface))) {
-    return E_NOINTERFACE;
-  }
-  *object = self;
-  self->AddRef();
-  return S_OK;
-}
 
 // An object that counts every call but AddRef and Release.
 class Counted final : public IDispatch {
@@ -128,6 +116,17 @@ Bytes BytesOf(IStream* stream) {
   return bytes;
 }
 
+// A compound document in memory.
+ComPtr<IStorage> NewStorage() {
+  ComPtr<ILockBytes> bytes;
+  ComPtr<IStorage> storage;
+  EXPECT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
+  EXPECT_EQ(StgCreateDocfileOnILockBytes(
+                bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage),
+            S_OK);
+  return storage;
+}
+
 Bytes Splice(Bytes stream, std::size_t at, std::size_t old_size, const Bytes& value) {
   stream.erase(stream.begin() + at, stream.begin() + at + old_size);
   stream.insert(stream.begin() + at, value.begin(), value.end());
@@ -138,13 +137,6 @@ class PersistTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(SUCCEEDED(apartment_.Result())); }
 
-  static ComPtr<IZorTabbedList> NewControl() {
-    ComPtr<IZorTabbedList> control;
-    EXPECT_EQ(CoCreateInstance(CLSID_ZorTabbedList, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_PPV_ARGS(&control)),
-              S_OK);
-    return control;
-  }
   static HRESULT Load(IZorTabbedList* control, const Bytes& bytes) {
     ComPtr<IPersistStreamInit> persist;
     EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
@@ -206,12 +198,8 @@ TEST_F(PersistTest, StreamStorageRoundTripsAndDirty) {
   EXPECT_EQ(stream_form->IsDirty(), S_OK);
 
   // A compound document keeps the stream as "Contents".
-  ComPtr<ILockBytes> bytes;
-  ComPtr<IStorage> storage;
-  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
-  ASSERT_EQ(StgCreateDocfileOnILockBytes(
-                bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage),
-            S_OK);
+  const ComPtr<IStorage> storage = NewStorage();
+  ASSERT_NE(storage, nullptr);
   ASSERT_EQ(storage_form->Save(storage.Get(), TRUE), S_OK);
   EXPECT_EQ(stream_form->IsDirty(), S_FALSE);
   ComPtr<IStream> contents;
@@ -232,12 +220,8 @@ TEST_F(PersistTest, StreamStorageRoundTripsAndDirty) {
   EXPECT_EQ(Save(copy.Get()), saved);
 
   // A storage without "Contents" answers the storage's failure and changes nothing.
-  ComPtr<ILockBytes> other_bytes;
-  ComPtr<IStorage> empty;
-  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &other_bytes), S_OK);
-  ASSERT_EQ(StgCreateDocfileOnILockBytes(
-                other_bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &empty),
-            S_OK);
+  const ComPtr<IStorage> empty = NewStorage();
+  ASSERT_NE(empty, nullptr);
   ComPtr<IZorTabbedList> other = NewControl();
   ComPtr<IPersistStorage> other_storage;
   ASSERT_EQ(other.As(&other_storage), S_OK);

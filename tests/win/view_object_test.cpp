@@ -9,81 +9,26 @@
 
 #include <vector>
 
+#include "canvas.h"
 #include "com_test_support.h"
 #include "control/com/gdi_handles.h"
 #include "ole_container.h"
+#include "stand_ins.h"
 
 namespace zortab_test {
 namespace {
 
 using control::com::SavedDc;
-using control::com::UniqueDc;
-using control::com::UniqueGdiObject;
 
 constexpr COLORREF kGrey = RGB(128, 128, 128);  // the grey stock brush
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-// A white 32-bit DIB section selected into a memory DC, whose pixels are read back.
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dc_ || !bitmap_) return;
-    pixels_ = static_cast<const DWORD*>(bits);
-    previous_ = SelectObject(dc_.Get(), bitmap_.Get());
-    const RECT all = {0, 0, width, height};
-    FillRect(dc_.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~Canvas() {
-    if (previous_) SelectObject(dc_.Get(), previous_);  // the bitmap goes after this
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-
-  bool Ready() const { return previous_ != nullptr; }
-  HDC Dc() const { return dc_.Get(); }
-  COLORREF At(int x, int y) const {
-    GdiFlush();
-    const DWORD pixel = pixels_[y * width_ + x];
-    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-  }
-  int Count(const RECT& area, COLORREF colour) const {
-    int found = 0;
-    for (int y = area.top; y < area.bottom; ++y) {
-      for (int x = area.left; x < area.right; ++x) found += At(x, y) == colour;
-    }
-    return found;
-  }
-
- private:
-  int width_;
-  UniqueDc dc_;
-  UniqueGdiObject bitmap_;
-  const DWORD* pixels_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
-};
-
 // A container's advise sink that counts what it hears; it lives on the stack of the test.
 class AdviseRecorder final : public IAdviseSink {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IAdviseSink)) {
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<IAdviseSink*>(this);
-    AddRef();
-    return S_OK;
+    return AnswerOne<IAdviseSink>(this, riid, object);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references); }
   STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references); }
@@ -110,15 +55,17 @@ FORMATETC Format(CLIPFORMAT format, DWORD tymed, DWORD aspect = DVASPECT_CONTENT
   return {format, nullptr, aspect, -1, tymed};
 }
 
-class ViewObjectTest : public ::testing::Test {
+class ViewObjectTest : public ControlTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(apartment_.Result()));
-    ASSERT_EQ(CoCreateInstance(CLSID_ZorTabbedList, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_PPV_ARGS(&control_)),
-              S_OK);
+    ASSERT_NO_FATAL_FAILURE(ControlTest::SetUp());
     ASSERT_EQ(control_.As(&view_), S_OK);
     ASSERT_EQ(control_.As(&data_), S_OK);
+  }
+  void TearDown() override {
+    view_.Reset();
+    data_.Reset();
+    control_.Reset();
   }
 
   HRESULT Draw(HDC dc, const RECTL& bounds) {
@@ -126,11 +73,8 @@ class ViewObjectTest : public ::testing::Test {
                        nullptr, 0);
   }
 
-  Apartment apartment_;
-  // Declared before the control, which may hold them until it goes.
   AdviseRecorder view_sink_;
   AdviseRecorder data_sink_;
-  ComPtr<IZorTabbedList> control_;
   ComPtr<IViewObjectEx> view_;
   ComPtr<IDataObject> data_;
 };
