@@ -173,14 +173,8 @@ class ParentFindings {
 }  // namespace
 
 const char* SeverityName(Severity severity) {
-  switch (severity) {
-    case Severity::kNote:
-      return "note";
-    case Severity::kWarning:
-      return "warning";
-    default:
-      return "dropped";
-  }
+  static constexpr const char* kNames[] = {"note", "warning", "dropped"};  // in Severity's order
+  return kNames[static_cast<std::size_t>(severity)];
 }
 
 std::string Shortened(std::string_view text, std::size_t limit) {
