@@ -32,7 +32,9 @@ file(WRITE ${stage}/SHA256SUMS "${sums}")
 
 # Those of an earlier version go too: `make dist` copies what it finds.
 file(GLOB earlier ${OUT}/ZorTabList-*.zip ${OUT}/ZorTabList-*-setup.exe)
-file(REMOVE ${earlier})
+if(earlier)
+  file(REMOVE ${earlier})
+endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${OUT}/${name}.zip --format=zip ${name}
                 WORKING_DIRECTORY ${OUT}/stage RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
