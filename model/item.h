@@ -77,7 +77,7 @@ class Item {
  private:
   // Bookkeeping of the store: the item's slot in ItemMap, and, in the earliest item with an
   // ID or Parent, the list of the later items with the same one. Kept here, so that an
-  // index slot needs no more than 8 bytes.
+  // index slot holds no more than the key's hash and the item.
   std::uint32_t ref_ = 0;
   std::uint32_t id_rest_ = 0;
   std::uint32_t parent_rest_ = 0;

@@ -7,8 +7,7 @@ namespace model {
 std::size_t TextIndex::SlotOf(std::string_view key, std::uint32_t hash) const {
   const std::size_t mask = slots_.size() - 1;
   std::size_t pos = hash & mask;
-  while (slots_[pos].ref != 0 &&
-         (slots_[pos].hash != hash || items_.AtRef(slots_[pos].ref)->*key_ != key)) {
+  while (slots_[pos].ref != 0 && (slots_[pos].hash != hash || slots_[pos].item->*key_ != key)) {
     pos = (pos + 1) & mask;
   }
   return pos;
@@ -26,7 +25,7 @@ Item* TextIndex::FindFirst(std::string_view key) const {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t pos = hash & mask; slots_[pos].ref != 0; pos = (pos + 1) & mask) {
     if (slots_[pos].hash != hash) continue;
-    Item* item = items_.AtRef(slots_[pos].ref);
+    Item* item = slots_[pos].item;
     if (item->*key_ == key) return item;
   }
   return nullptr;
@@ -106,8 +105,7 @@ void TextIndex::Add(Item& item) {
   Entry& slot = slots_[SlotOf(key, hash)];
   item.*rest_ = 0;
   if (slot.ref == 0) {
-    slot.hash = hash;
-    slot.ref = ItemMap::RefOf(item);
+    slot = Entry{hash, ItemMap::RefOf(item), &item};
     ++count_;
     return;
   }
@@ -118,6 +116,7 @@ void TextIndex::Add(Item& item) {
     item.*rest_ = first.*rest_;
     first.*rest_ = 0;
     slot.ref = ItemMap::RefOf(item);
+    slot.item = &item;
   } else {
     RestOf(first).Insert(item.Seq());  // new items have the highest Seq: an append
   }
@@ -144,6 +143,7 @@ void TextIndex::Remove(Item& item) {
     later.Erase(next_seq);
     Item& next = *items_.Find(next_seq);
     slot.ref = ItemMap::RefOf(next);
+    slot.item = &next;
     item.*rest_ = 0;
     next.*rest_ = rest;
     if (later.empty()) DropRest(next);
@@ -182,6 +182,7 @@ std::string TextIndex::CheckLinks() const {
     if (slot.ref == 0) continue;
     ++used;
     if (!items_.HoldsRef(slot.ref)) return "an index slot names no item";
+    if (items_.AtRef(slot.ref) != slot.item) return "an index slot's item is not its ref's";
     if (items_.AtRef(slot.ref)->*rest_ > rests_.size()) return "an item names no list";
   }
   if (used != count_) return "the index miscounts its keys";

@@ -1,9 +1,10 @@
 // The store's index from a text (an item's ID, or its Parent) to the items that hold it.
 //
-// An open-addressing table (linear probing, backward-shift removal) of one 8-byte slot per
-// key: the low half of the key's hash and the ItemMap Ref of the earliest item with the
-// key. When the key is shared, that item names the list that holds the Seqs of the later
-// ones. The key text itself is read from the earliest item, which ItemMap never moves, so
+// An open-addressing table (linear probing, backward-shift removal) of one 16-byte slot per
+// key: the low half of the key's hash and the earliest item with the key, as its ItemMap
+// Ref and as its address (ItemMap never moves an item), so that a lookup reaches the item
+// with one load after the slot's. When the key is shared, that item names the list that
+// holds the Seqs of the later ones. The key text itself is read from the earliest item, so
 // a lookup costs one probe sequence and no string copies.
 #pragma once
 
@@ -31,6 +32,7 @@ class TextIndex {
   struct Entry {
     std::uint32_t hash = 0;
     std::uint32_t ref = 0;  // of the earliest item with the key; 0: the slot is free
+    Item* item = nullptr;   // the same item
   };
 
   TextIndex(KeyField key, RestField rest, ItemMap& items) : key_(key), rest_(rest), items_(items) {}
@@ -39,7 +41,7 @@ class TextIndex {
   // The earliest item with the key, or null: Find and First in one probe.
   Item* FindFirst(std::string_view key) const;
   // The earliest item with the entry's key; null for no entry.
-  Item* First(const Entry* entry) const { return entry ? items_.AtRef(entry->ref) : nullptr; }
+  Item* First(const Entry* entry) const { return entry ? entry->item : nullptr; }
   // The hash of a key, inline and branch-light: keys are mostly short, and every lookup,
   // insertion and removal hashes one. Eight bytes at a time, the tail read as overlapping
   // words, then a full 64-bit mix, since the probe takes its start from the low bits.
