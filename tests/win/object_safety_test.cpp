@@ -13,7 +13,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cwctype>
 #include <iostream>
 #include <string>
@@ -131,20 +130,6 @@ std::vector<std::wstring> SampleHosts() {
     hosts.push_back(L"www." + domain);
   }
   return hosts;
-}
-
-std::string Printable(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      out += escaped;
-    }
-  }
-  return out.size() > 120 ? out.substr(0, 117) + "..." : out;
 }
 
 class ObjectSafetyTest : public ControlTest {
@@ -399,15 +384,15 @@ TEST_F(ObjectSafetyTest, OnlyPagesOnConfiguredSitesEnableScriptWhateverTheUrlTri
       const std::wstring url = Expand(row.url, host);
       const bool expected = row.site && ConfiguredListAllows(Expand(row.site, host));
       site_.browser.url = url;
-      EXPECT_EQ(Enabled(), expected ? kBoth : 0u) << Printable(url);
-      EXPECT_EQ(Set(kBoth, kBoth), expected ? S_OK : E_FAIL) << Printable(url);
+      EXPECT_EQ(Enabled(), expected ? kBoth : 0u) << testing::PrintToString(url);
+      EXPECT_EQ(Set(kBoth, kBoth), expected ? S_OK : E_FAIL) << testing::PrintToString(url);
       allowed_pages += expected;
       // What the steps without the host check decide, for the record.
       const auto split = control::com::SplitUrl(std::u16string(url.begin(), url.end()));
       if (!expected && split &&
           control::MatchesAllowedSites(control::ShippedAllowedSites(), split->scheme, split->domain,
                                        3)) {
-        plain_steps_allow.push_back(Printable(url));
+        plain_steps_allow.push_back(testing::PrintToString(url));
       }
     }
   }

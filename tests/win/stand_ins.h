@@ -1,8 +1,8 @@
-// Stand-ins shared by the Windows tests: the registered control made by class id, the
-// QueryInterface of an object that answers one interface, a client site that offers
-// nothing of its own, and objects that fill only the few slots of a large interface that
-// the control calls. All of them live on a test's stack: their counts only show what the
-// control holds.
+// Stand-ins shared by the Windows tests: the registered control made by class id (and a
+// fixture over one), the QueryInterface of an object that answers one interface, a client
+// site and an IDispatch that offer nothing of their own, and objects that fill only the
+// few slots of a large interface that the control calls. All of them live on a test's
+// stack: their counts only show what the control holds.
 #pragma once
 
 #include <ocidl.h>
