@@ -223,7 +223,10 @@ void SimTreeView::RemoveLeaf(Node leaf) {
   if (it == nodes_.end()) return;
   Node parent = it->second.parent;
   if (std::vector<Node>* siblings = ChildList(parent)) {
-    siblings->erase(std::remove(siblings->begin(), siblings->end(), leaf), siblings->end());
+    // A node stands once among its siblings; a deletion takes the first ones first, so the
+    // search ends at once and the erase is one move of the rest (large trees stay cheap).
+    const auto at = std::find(siblings->begin(), siblings->end(), leaf);
+    if (at != siblings->end()) siblings->erase(at);
   }
   // The selection goes with its node, without a notification.
   if (selected_ == leaf) selected_ = kNoNode;
