@@ -1,5 +1,6 @@
 // The module entry points, the class factory and the object's identity, against the real
 // DLL loaded by path (no registration involved).
+#include <objsafe.h>
 #include <ocidl.h>
 #include <windows.h>
 
@@ -244,6 +245,45 @@ TEST_F(ModuleTest, StandaloneObjectInterfaces) {
     EXPECT_EQ(object, nullptr);
   }
   EXPECT_EQ(identity->QueryInterface(IID_IDispatch, nullptr), E_POINTER);
+}
+
+TEST_F(ModuleTest, EveryInterfaceOfTheTableAnswersForTheOneObject) {
+  ComPtr<IZorTabbedList> control = MakeControl();
+  ASSERT_TRUE(control);
+  ComPtr<IUnknown> identity;
+  ASSERT_EQ(control.As(&identity), S_OK);
+  const IID* const table[] = {&IID_IZorTabbedList,
+                              &IID_IDispatch,
+                              &IID_IViewObjectEx,
+                              &IID_IViewObject2,
+                              &IID_IViewObject,
+                              &IID_IOleInPlaceObjectWindowless,
+                              &IID_IOleInPlaceObject,
+                              &IID_IOleWindow,
+                              &IID_IOleInPlaceActiveObject,
+                              &IID_IOleControl,
+                              &IID_IPersistStreamInit,
+                              &IID_IPersist,
+                              &IID_ISupportErrorInfo,
+                              &IID_IQuickActivate,
+                              &IID_IPersistStorage,
+                              &IID_IPersistPropertyBag,
+                              &IID_IDataObject,
+                              &IID_IProvideClassInfo,
+                              &IID_IProvideClassInfo2,
+                              &IID_IConnectionPointContainer,
+                              &IID_IMarshal,
+                              &IID_IObjectSafety,
+                              &IID_IOleObject};
+  for (std::size_t row = 0; row < std::size(table); ++row) {
+    ComPtr<IUnknown> face;
+    ASSERT_EQ(identity->QueryInterface(*table[row], reinterpret_cast<void**>(face.GetAddressOf())),
+              S_OK)
+        << "row " << row + 1;
+    ComPtr<IUnknown> back;
+    ASSERT_EQ(face.As(&back), S_OK) << "row " << row + 1;
+    EXPECT_EQ(back.Get(), identity.Get()) << "row " << row + 1;
+  }
 }
 
 TEST_F(ModuleTest, PointerMarshalledToAnotherApartmentIsTheObjectItself) {
