@@ -71,14 +71,4 @@ void FrameSite::SetViewSink(IAdviseSink* sink, DWORD aspects, DWORD flags) {
   view_flags_ = sink ? flags : 0;
 }
 
-void FrameSite::ReleaseAll() {
-  in_place_document.Reset();
-  in_place_frame.Reset();
-  in_place_site.Reset();
-  view_sink_.Reset();
-  data_advise_.Reset();
-  ole_advise_.Reset();
-  SetClientSite(nullptr);
-}
-
 }  // namespace control::com

@@ -52,13 +52,8 @@ class FrameSite {
   Microsoft::WRL::ComPtr<IOleInPlaceUIWindow> in_place_document;
   bool in_place_active = false;
   bool ui_active = false;
-  HWND container_window = nullptr;
-  RECT position = {};
   // IOleControl::FreezeEvents: counted, never read (events are not held back).
   LONG freeze_count = 0;
-
-  // Lets go of everything the container gave (the destruction of the object).
-  void ReleaseAll();
 
  private:
   Microsoft::WRL::ComPtr<IOleClientSite> client_site_;

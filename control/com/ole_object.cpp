@@ -143,8 +143,6 @@ HRESULT OleObjectPart::ActivateInPlace(bool ui_activate) {
       (void)InPlaceDeactivate();  // undoes the activation; answers S_OK
       return hr;
     }
-    site.container_window = parent;
-    site.position = position;
     PlaceWindow(position, &clip);
   } else if (!IsWindowVisible(window.Window())) {
     ShowWindow(window.Window(), SW_SHOWNOACTIVATE);  // shown again after the hide verb
@@ -366,7 +364,6 @@ STDMETHODIMP OleObjectPart::InPlaceDeactivate() {
     const ComPtr<IOleInPlaceSite> in_place = std::move(site.in_place_site);
     site.in_place_frame.Reset();
     site.in_place_document.Reset();
-    site.container_window = nullptr;
     // The window is gone whatever the site answers.
     if (in_place) (void)in_place->OnInPlaceDeactivate();
     return S_OK;
@@ -387,7 +384,6 @@ STDMETHODIMP OleObjectPart::UIDeactivate() {
 STDMETHODIMP OleObjectPart::SetObjectRects(LPCRECT position, LPCRECT clip) {
   if (position == nullptr) return E_POINTER;
   return Guarded([&] {
-    object_.Site().position = *position;
     PlaceWindow(*position, clip);
     object_.Window().LayoutView();
     return S_OK;
