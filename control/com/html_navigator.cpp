@@ -1,11 +1,5 @@
 #include "control/com/html_navigator.h"
 
-// windows.h first: mshtml.h relies on its types.
-#include <windows.h>
-//
-#include <mshtml.h>
-#include <wrl/client.h>
-
 #include "control/com/com_text.h"
 #include "control/com/control_object.h"
 #include "control/tabbed_list_impl.h"
@@ -15,16 +9,6 @@ namespace control::com {
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// The HTML document of the container that sites the control; null when there is none.
-ComPtr<IHTMLDocument2> ContainerDocument(IOleClientSite* site) {
-  ComPtr<IHTMLDocument2> document;
-  if (!site) return document;
-  ComPtr<IOleContainer> container;
-  if (FAILED(site->GetContainer(container.GetAddressOf())) || !container) return document;
-  if (FAILED(container.As(&document))) document.Reset();
-  return document;
-}
 
 // The frame named `name` among the frames of the document's top window; null when any
 // step yields nothing.
@@ -49,6 +33,15 @@ ComPtr<IHTMLWindow2> TopFrame(IHTMLDocument2& document, const std::string& name)
 }
 
 }  // namespace
+
+ComPtr<IHTMLDocument2> ContainerDocument(IOleClientSite* site) {
+  ComPtr<IHTMLDocument2> document;
+  if (!site) return document;
+  ComPtr<IOleContainer> container;
+  if (FAILED(site->GetContainer(container.GetAddressOf())) || !container) return document;
+  if (FAILED(container.As(&document))) document.Reset();
+  return document;
+}
 
 HtmlNavigator::HtmlNavigator(ControlObject& object) : object_(object) {
   object_.List().Impl().events.Handlers().SetNavigator(this);

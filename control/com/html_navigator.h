@@ -3,6 +3,12 @@
 // no HTML document nothing is navigated.
 #pragma once
 
+// windows.h first: mshtml.h relies on its types.
+#include <windows.h>
+//
+#include <mshtml.h>
+#include <wrl/client.h>
+
 #include <string>
 
 #include "events/navigator.h"
@@ -10,6 +16,9 @@
 namespace control::com {
 
 class ControlObject;
+
+// The HTML document of the container that sites the control; null when there is none.
+Microsoft::WRL::ComPtr<IHTMLDocument2> ContainerDocument(IOleClientSite* site);
 
 class HtmlNavigator final : public events::Navigator {
  public:

@@ -12,6 +12,7 @@
 
 #include "control/com/com_text.h"
 #include "control/com/control_object.h"
+#include "control/com/html_navigator.h"
 
 namespace control::com {
 namespace {
@@ -42,12 +43,8 @@ std::optional<std::u16string> PageUrl(IOleClientSite& site, IServiceProvider& se
     if (FAILED(browser->get_LocationURL(url.Out()))) return std::nullopt;
     return Utf16(url);
   }
-  ComPtr<IOleContainer> container;
-  ComPtr<IHTMLDocument2> document;
-  if (FAILED(site.GetContainer(&container)) || !container || FAILED(container.As(&document)) ||
-      FAILED(document->get_URL(url.Out()))) {
-    return std::nullopt;
-  }
+  const ComPtr<IHTMLDocument2> document = ContainerDocument(&site);
+  if (!document || FAILED(document->get_URL(url.Out()))) return std::nullopt;
   return Utf16(url);
 }
 
